@@ -1,0 +1,57 @@
+#include "platform/Paths.h"
+
+#include <cstdlib>
+
+#ifndef KESTRIN_DATA_DIR
+#define KESTRIN_DATA_DIR "/usr/local/share/kestrin"
+#endif
+
+namespace fs = std::filesystem;
+
+namespace kestrin {
+
+namespace {
+std::string environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+// $variable when set and absolute (as the XDG rules ask), else ~/fallback.
+fs::path xdgFolder(const char* variable, const char* fallback) {
+    fs::path folder = environment(variable);
+    if (!folder.empty() && folder.is_absolute()) return folder;
+    return fs::path(environment("HOME")) / fallback;
+}
+}  // namespace
+
+fs::path registryPath() {
+    if (auto path = environment("KESTRIN_REGISTRY"); !path.empty()) return path;
+    return xdgFolder("XDG_CONFIG_HOME", ".config") / "kestrin" / "registry.db";
+}
+
+fs::path favoritesFolder() {
+    if (auto path = environment("KESTRIN_FAVORITES"); !path.empty()) return path;
+    return xdgFolder("XDG_DATA_HOME", ".local/share") / "kestrin" / "Favorites";
+}
+
+fs::path stateFolder() {
+    return xdgFolder("XDG_STATE_HOME", ".local/state") / "kestrin";
+}
+
+fs::path programPath() {
+    std::error_code error;
+    auto path = fs::read_symlink("/proc/self/exe", error);
+    return error ? fs::path() : path;
+}
+
+fs::path findDataFile(const std::string& name) {
+    std::error_code error;
+    for (const fs::path& folder : {programPath().parent_path(), fs::path(KESTRIN_DATA_DIR)}) {
+        if (folder.empty()) continue;
+        fs::path candidate = folder / name;
+        if (fs::exists(candidate, error)) return candidate;
+    }
+    return {};
+}
+
+}  // namespace kestrin

@@ -1,0 +1,22 @@
+#pragma once
+// Where the system's files live on Linux (the stand-ins for the Windows locations).
+
+#include <filesystem>
+#include <string>
+
+namespace kestrin {
+
+// The settings store: $KESTRIN_REGISTRY, else $XDG_CONFIG_HOME/kestrin/registry.db.
+std::filesystem::path registryPath();
+// The Favorites folder: $KESTRIN_FAVORITES, else $XDG_DATA_HOME/kestrin/Favorites.
+std::filesystem::path favoritesFolder();
+// Per-user state (files the system once wrote beside its program, e.g. "Download.inf"):
+// $XDG_STATE_HOME/kestrin. Created on demand by the caller.
+std::filesystem::path stateFolder();
+// The running program's file.
+std::filesystem::path programPath();
+// A read-only file of the system ("kestrin.wav", the help folder): beside the program first,
+// then in the installed data folder. Empty when neither has it.
+std::filesystem::path findDataFile(const std::string& name);
+
+}  // namespace kestrin

@@ -1,0 +1,17 @@
+#pragma once
+// The program's version information, from one source: the CMake project version a.b.c.d.
+
+#include <string>
+
+namespace kestrin {
+
+struct VersionInfo {
+    std::string productName;
+    std::string fileVersion;  // "a.b.c.d"; the build number is d
+    std::string fileDescription;
+    std::string legalCopyright;
+};
+
+const VersionInfo& versionInfo();
+
+}  // namespace kestrin
