@@ -83,9 +83,9 @@ void SntpResponder::serve() {
         }
         if (answer_.silent || !pause(answer_.delay)) continue;
         std::string reply = answerTo(request, received);
+        ++answered_;  // counted first: the client may end and ask before sendto returns
         ::sendto(socket_, reply.data(), reply.size(), 0, reinterpret_cast<sockaddr*>(&client),
                  size);
-        ++answered_;
     }
 }
 
