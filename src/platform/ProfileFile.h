@@ -32,7 +32,7 @@ class TProfileFile {
     explicit TProfileFile(std::filesystem::path path);
 
     const std::filesystem::path& path() const { return path_; }
-    // Forgets unsaved changes and reads the file again.
+    // Forgets unsaved changes and reads the file again: the flush call for one open file.
     void reload();
 
     std::optional<std::string> value(std::string_view section, std::string_view key) const;
