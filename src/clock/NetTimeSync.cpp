@@ -59,6 +59,15 @@ std::vector<std::unique_ptr<TVNetTimeSync>>& pending() {
     return all;
 }
 
+std::unique_ptr<TVNetTimeSync> takePending(TVNetTimeSync* sync) {
+    auto& all = pending();
+    auto found = std::find_if(all.begin(), all.end(),
+                              [sync](const auto& held) { return held.get() == sync; });
+    std::unique_ptr<TVNetTimeSync> taken = std::move(*found);
+    all.erase(found);
+    return taken;
+}
+
 }  // namespace
 
 NtpTimestamp toNtpTimestamp(SystemClock::TimePoint time) {
@@ -199,8 +208,8 @@ std::string TVNetTimeSync::setClock(SystemClock::TimePoint time) {
     return clock.setTime(time) ? ntpstatus::kClockSynchronized : ntpstatus::kSetTimeApiError;
 }
 
-// Reports `message` once, releases the socket, timers and lookup at once, and leaves the
-// freeing of the object to a later pump turn.
+// Releases the socket, timers and lookup at once, and reports `message` from the next pump
+// turn (never from inside Sync); the object is freed when that report returns.
 void TVNetTimeSync::finish(const std::string& message) {
     if (finished_) return;
     finished_ = true;
@@ -210,13 +219,10 @@ void TVNetTimeSync::finish(const std::string& message) {
     if (readWatch_) pump.unwatch(readWatch_);
     closeSocket();
     lookup_.reset();  // an unfinished lookup is abandoned; its thread ends alone
-    pump.post([this] {
-        auto& all = pending();
-        all.erase(std::remove_if(all.begin(), all.end(),
-                                 [this](const auto& sync) { return sync.get() == this; }),
-                  all.end());
+    pump.post([this, message] {
+        std::unique_ptr<TVNetTimeSync> self = takePending(this);
+        if (OnStatus) OnStatus(*this, message);
     });
-    if (OnStatus) OnStatus(*this, message);
 }
 
 void TVNetTimeSync::closeSocket() {

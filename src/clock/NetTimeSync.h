@@ -3,8 +3,8 @@
 // off by at least the allowable error.
 //
 // A synchronisation is a short-lived object that ends itself: the caller configures it, hands
-// it to Sync and keeps no reference. Every result arrives later through OnStatus, from the
-// message pump, exactly once; after that report the object is freed on a later pump turn.
+// it to Sync and keeps no reference. Its one result arrives later through OnStatus, from the
+// message pump; the object is freed as that report returns.
 
 #include <netinet/in.h>
 

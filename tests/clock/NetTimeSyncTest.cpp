@@ -52,6 +52,7 @@ class NetTimeSyncTest : public ::testing::Test {
             reports.push_back({message, sender.measuredOffset()});
         };
         TVNetTimeSync::Sync(std::move(sync));
+        EXPECT_TRUE(reports.empty()) << "reported from inside Sync";
         EXPECT_TRUE(pump_.runUntil([] { return TVNetTimeSync::pendingCount() == 0; }, 10s));
         EXPECT_FALSE(pump_.busy()) << "a timer or watch outlived the synchronisation";
         return reports;
