@@ -19,7 +19,8 @@ std::string readInput(const std::string& path) {
     if (file == nullptr) cannotRead(path, errno);
     std::string bytes;
     char buffer[65536];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) bytes.append(buffer, n);
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
+        bytes.append(buffer, n);
     const int error = std::ferror(file) ? errno : 0;
     if (file != stdin) std::fclose(file);
     if (error != 0) cannotRead(path, error);

@@ -46,7 +46,8 @@ int runScan(const Arguments& arguments) {
     std::vector<std::string> links;
     parser.ScanPage(readInput(file), title, extensions, links);
     std::cout << title << '\n';
-    for (const auto& link : links) std::cout << link << '\n';
+    for (const auto& link : links)
+        std::cout << link << '\n';
     return 0;
 }
 

@@ -16,7 +16,8 @@ constexpr Tables makeTables() {
     Tables tables{};
     for (std::uint32_t b = 0; b < 256; ++b) {
         std::uint32_t crc = b;
-        for (int bit = 0; bit < 8; ++bit) crc = crc & 1 ? crc >> 1 ^ kPolynomial : crc >> 1;
+        for (int bit = 0; bit < 8; ++bit)
+            crc = crc & 1 ? crc >> 1 ^ kPolynomial : crc >> 1;
         tables[0][b] = crc;
     }
     for (std::size_t k = 1; k < 8; ++k) {
@@ -40,12 +41,12 @@ std::uint32_t crc32(const unsigned char* p, std::size_t length) {
     for (; length >= 8; p += 8, length -= 8) {
         const std::uint32_t low = littleEndian32(p) ^ crc;
         const std::uint32_t high = littleEndian32(p + 4);
-        crc = kTables[7][low & 0xFF] ^ kTables[6][low >> 8 & 0xFF] ^
-              kTables[5][low >> 16 & 0xFF] ^ kTables[4][low >> 24] ^
-              kTables[3][high & 0xFF] ^ kTables[2][high >> 8 & 0xFF] ^
+        crc = kTables[7][low & 0xFF] ^ kTables[6][low >> 8 & 0xFF] ^ kTables[5][low >> 16 & 0xFF] ^
+              kTables[4][low >> 24] ^ kTables[3][high & 0xFF] ^ kTables[2][high >> 8 & 0xFF] ^
               kTables[1][high >> 16 & 0xFF] ^ kTables[0][high >> 24];
     }
-    for (; length > 0; ++p, --length) crc = crc >> 8 ^ kTables[0][(crc ^ *p) & 0xFF];
+    for (; length > 0; ++p, --length)
+        crc = crc >> 8 ^ kTables[0][(crc ^ *p) & 0xFF];
     return ~crc;
 }
 

@@ -14,7 +14,9 @@ namespace {
 
 constexpr auto npos = std::string_view::npos;
 
-char asciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+char asciiUpper(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 bool equalIgnoringCase(std::string_view a, std::string_view b) {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(),
@@ -24,9 +26,8 @@ bool equalIgnoringCase(std::string_view a, std::string_view b) {
 std::size_t findIgnoringCase(std::string_view text, std::string_view pattern,
                              std::size_t from = 0) {
     if (from > text.size()) return npos;
-    const auto found =
-        std::search(text.begin() + from, text.end(), pattern.begin(), pattern.end(),
-                    [](char x, char y) { return asciiUpper(x) == asciiUpper(y); });
+    const auto found = std::search(text.begin() + from, text.end(), pattern.begin(), pattern.end(),
+                                   [](char x, char y) { return asciiUpper(x) == asciiUpper(y); });
     return found == text.end() && !pattern.empty() ? npos : found - text.begin();
 }
 
@@ -129,7 +130,8 @@ bool TVKestrinParser::ScanPage(std::string_view page, std::string& title,
     title = cp932ToUtf8(findTitle(text));
 
     std::vector<std::string> wanted;
-    for (const auto& extension : extensions) wanted.push_back(cp932Lower(utf8ToCp932(extension)));
+    for (const auto& extension : extensions)
+        wanted.push_back(cp932Lower(utf8ToCp932(extension)));
     const auto isArchive = [&](std::string_view link) {
         const std::string extension = cp932Lower(fileExtension(link));
         return std::find(wanted.begin(), wanted.end(), extension) != wanted.end();
@@ -199,7 +201,8 @@ bool TVKestrinParser::FindHeader(std::string_view header, std::string_view name,
     if (found == npos) return false;
     const std::size_t start = found + name.size();
     const std::size_t lineEnd = text.find("\r\n", start);
-    if (lineEnd != npos) value = trimControls(std::string_view(text).substr(start, lineEnd - start));
+    if (lineEnd != npos)
+        value = trimControls(std::string_view(text).substr(start, lineEnd - start));
     return true;
 }
 
@@ -235,7 +238,8 @@ std::string TVKestrinParser::LinkFileName(std::string_view link) const {
 }
 
 bool TVKestrinParser::LeadingLetters(std::string_view fileName, std::string& letters) const {
-    const std::string_view base = fileName.substr(0, fileName.size() - fileExtension(fileName).size());
+    const std::string_view base =
+        fileName.substr(0, fileName.size() - fileExtension(fileName).size());
     const auto isLetter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
     letters.assign(base.begin(), std::find_if_not(base.begin(), base.end(), isLetter));
     return !letters.empty();

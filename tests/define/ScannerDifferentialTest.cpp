@@ -1,0 +1,87 @@
+// The fast scanner against the plain implementation of the rules, on generated pages that mix
+// every construct the rules treat specially.
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "define/KestrinParser.h"
+#include "support/ReferenceScanner.h"
+
+namespace kestrin {
+namespace {
+
+const char* const kFragments[] = {
+    "text ",
+    "Mixed Case ",
+    "  ",
+    "\r\n",
+    "\r",
+    "\n",
+    "\n\r",
+    "<P>",
+    "</p>",
+    "<br>",
+    "<A HREF=\"dl/a.lzh\">",
+    "<a href=b.zip target=_top>",
+    "<A NAME=top>",
+    "<A HREF=\"a b.zip\">",
+    "<a href=\"open.lzh>",
+    "<A HREF=c:\\dl.d\\e.lzh>",
+    "<a\r\nhref=f.ZIP>",
+    "</A>",
+    "</a>",
+    "<!-- comment -->",
+    "<!--",
+    "-->",
+    "--!>",
+    "<!-->",
+    "<!-- x --!>",
+    "<",
+    ">",
+    ">>",
+    "<<",
+    "<TITLE>",
+    "</title>",
+    "<title>Page</title>",
+    "A HREF",
+    "HREF",
+    "=",
+    "\"",
+    "\x83\x5C",
+    "\x82\xA0",
+    "\x88\x9F",
+    "\x83\x61",
+    "\x83\x3C",
+    "\xB1",
+    "<b>\x83\x5C.lzh</b>",
+    "<a href=\"\x83\x5C.lzh\">",
+};
+
+std::string generatePage(std::mt19937& random) {
+    std::uniform_int_distribution<int> length(0, 40);
+    std::uniform_int_distribution<std::size_t> pick(0, std::size(kFragments) - 1);
+    std::string page;
+    for (int i = length(random); i > 0; --i)
+        page += kFragments[pick(random)];
+    return page;
+}
+
+TEST(ScannerDifferential, AgreesWithThePlainRulesOnGeneratedPages) {
+    std::mt19937 random(20010501);
+    const std::vector<std::string> extensions = {".lzh", ".zip"};
+    TVKestrinParser parser;
+    for (int i = 0; i < 4000; ++i) {
+        const std::string page = generatePage(random);
+        ASSERT_EQ(parser.TagRemovedCRC(page), test::referenceTagRemovedCRC(page)) << page;
+        std::string title;
+        std::vector<std::string> links;
+        parser.ScanPage(page, title, extensions, links);
+        const test::ReferenceScan expected = test::referenceScanPage(page, extensions);
+        ASSERT_EQ(title, expected.title) << page;
+        ASSERT_EQ(links, expected.links) << page;
+    }
+}
+
+}  // namespace
+}  // namespace kestrin
