@@ -1,0 +1,53 @@
+#pragma once
+// The message pump over Qt's event loop, installed by the desktop program: network waits turn
+// the Qt loop, timers are QTimers, watched descriptors are QSocketNotifiers and posted calls
+// are queued calls. Timers and notifiers are kept for reuse rather than deleted when stopped,
+// because a stop often comes from inside the object's own signal.
+
+#include <QObject>
+#include <map>
+#include <vector>
+
+#include "platform/MessagePump.h"
+
+class QSocketNotifier;
+class QTimer;
+
+namespace kestrin {
+
+class QtMessagePump : public MessagePump {
+  public:
+    QtMessagePump();
+    ~QtMessagePump() override;
+    QtMessagePump(const QtMessagePump&) = delete;
+    QtMessagePump& operator=(const QtMessagePump&) = delete;
+
+    void processMessages() override;
+    Handle startTimer(std::chrono::milliseconds delay, Callback callback,
+                      bool repeat = false) override;
+    void stopTimer(Handle timer) override;
+    Handle watchReadable(int fd, Callback callback) override;
+    void unwatch(Handle watch) override;
+    void post(Callback callback) override;
+
+  private:
+    template <typename Object>
+    struct Use {
+        Object* object;
+        QMetaObject::Connection connection;
+        Callback callback;
+    };
+
+    void timerFired(Handle handle);
+    void readable(Handle handle);
+
+    // Parent of every timer and notifier; posted calls die with it when the pump ends.
+    QObject owner_;
+    Handle nextHandle_ = 1;
+    std::map<Handle, Use<QTimer>> timers_;
+    std::map<Handle, Use<QSocketNotifier>> watches_;
+    std::vector<QTimer*> idleTimers_;
+    std::vector<QSocketNotifier*> idleNotifiers_;
+};
+
+}  // namespace kestrin
