@@ -1,12 +1,27 @@
-// Program start: the application object, its title, the main window, the message loop.
+// Program start: the application object and its title, the Qt message pump and dialog service,
+// the main window, the message loop.
 
 #include <QApplication>
-#include <QMainWindow>
+
+#include "app/frmMain.h"
+#include "platform/QtDialogs.h"
+#include "platform/QtMessagePump.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName("Kestrin 2001 for Windows 98/2000");
-    QMainWindow window;
-    window.show();
-    return QApplication::exec();
+    QApplication::setApplicationName(QStringLiteral("Kestrin 2001 for Windows 98/2000"));
+    QApplication::setWindowIcon(kestrin::TfrmMain::applicationIcon());
+
+    kestrin::QtMessagePump pump;
+    kestrin::installMessagePump(&pump);
+    int status = 0;
+    {
+        kestrin::TfrmMain frmMain;
+        kestrin::QtDialogs dialogs(&frmMain);
+        kestrin::ScopedDialogs useDialogs(dialogs);
+        frmMain.show();
+        status = QApplication::exec();
+    }
+    kestrin::installMessagePump(nullptr);
+    return status;
 }
