@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QSocketNotifier>
 #include <QTimer>
+#include <type_traits>
 
 namespace kestrin {
 
@@ -38,13 +39,23 @@ MessagePump::Handle QtMessagePump::startTimer(std::chrono::milliseconds delay, C
     return handle;
 }
 
-void QtMessagePump::stopTimer(Handle handle) {
-    auto found = timers_.find(handle);
-    if (found == timers_.end()) return;
-    found->second.object->stop();
+template <typename Object>
+void QtMessagePump::release(Uses<Object>& uses, std::vector<Object*>& idle, Handle handle) {
+    auto found = uses.find(handle);
+    if (found == uses.end()) return;
+    Object* object = found->second.object;
+    if constexpr (std::is_same_v<Object, QTimer>) {
+        object->stop();
+    } else {
+        object->setEnabled(false);
+    }
     QObject::disconnect(found->second.connection);
-    idleTimers_.push_back(found->second.object);
-    timers_.erase(found);
+    idle.push_back(object);
+    uses.erase(found);
+}
+
+void QtMessagePump::stopTimer(Handle handle) {
+    release(timers_, idleTimers_, handle);
 }
 
 void QtMessagePump::timerFired(Handle handle) {
@@ -69,12 +80,7 @@ MessagePump::Handle QtMessagePump::watchReadable(int fd, Callback callback) {
 }
 
 void QtMessagePump::unwatch(Handle handle) {
-    auto found = watches_.find(handle);
-    if (found == watches_.end()) return;
-    found->second.object->setEnabled(false);
-    QObject::disconnect(found->second.connection);
-    idleNotifiers_.push_back(found->second.object);
-    watches_.erase(found);
+    release(watches_, idleNotifiers_, handle);
 }
 
 void QtMessagePump::readable(Handle handle) {

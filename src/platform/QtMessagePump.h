@@ -38,14 +38,20 @@ class QtMessagePump : public MessagePump {
         Callback callback;
     };
 
+    template <typename Object>
+    using Uses = std::map<Handle, Use<Object>>;
+
+    // Ends a use of a timer or notifier and keeps the object for the next one.
+    template <typename Object>
+    static void release(Uses<Object>& uses, std::vector<Object*>& idle, Handle handle);
     void timerFired(Handle handle);
     void readable(Handle handle);
 
     // Parent of every timer and notifier; posted calls die with it when the pump ends.
     QObject owner_;
     Handle nextHandle_ = 1;
-    std::map<Handle, Use<QTimer>> timers_;
-    std::map<Handle, Use<QSocketNotifier>> watches_;
+    Uses<QTimer> timers_;
+    Uses<QSocketNotifier> watches_;
     std::vector<QTimer*> idleTimers_;
     std::vector<QSocketNotifier*> idleNotifiers_;
 };

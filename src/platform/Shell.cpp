@@ -42,6 +42,8 @@ std::vector<std::string_view> linesOf(std::string_view text) {
     return lines;
 }
 
+}  // namespace
+
 std::string findInPath(const std::string& program) {
     if (program.find('/') != std::string::npos) {
         return ::access(program.c_str(), X_OK) == 0 ? program : "";
@@ -58,8 +60,6 @@ std::string findInPath(const std::string& program) {
     }
     return "";
 }
-
-}  // namespace
 
 bool isHiddenFolder(const fs::path& folder) {
     std::error_code error;

@@ -15,6 +15,10 @@ bool isHiddenFolder(const std::filesystem::path& folder);
 // and a ".hidden" left with no lines is removed. The folder must exist.
 void setHiddenFolder(const std::filesystem::path& folder, bool hidden);
 
+// The file a program name stands for: a name with a slash as it is, else the first executable
+// of that name in a PATH folder. Empty when there is none.
+std::string findInPath(const std::string& program);
+
 // Starts a program with these arguments (no shell in between) and does not wait for it; it is
 // not this process's child, so it leaves no zombie behind. `program` without a slash is looked
 // up in PATH. False when it cannot be started.

@@ -5,14 +5,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "platform/MessagePump.h"
+#include "platform/Shell.h"
 
 extern char** environ;
 
@@ -82,22 +81,8 @@ pid_t spawnPlayer(const fs::path& player, const fs::path& file) {
 }  // namespace
 
 fs::path findSoundPlayer() {
-    const char* path = std::getenv("PATH");
-    if (!path) return {};
-    std::vector<fs::path> folders;
-    std::string list = path;
-    for (std::size_t start = 0; start <= list.size();) {
-        std::size_t end = std::min(list.find(':', start), list.size());
-        if (end > start) folders.emplace_back(list.substr(start, end - start));
-        start = end + 1;
-    }
     for (const char* name : {"pw-play", "paplay", "aplay"}) {
-        for (const fs::path& folder : folders) {
-            fs::path candidate = folder / name;
-            std::error_code error;
-            if (fs::is_regular_file(candidate, error) && ::access(candidate.c_str(), X_OK) == 0)
-                return candidate;
-        }
+        if (std::string player = findInPath(name); !player.empty()) return player;
     }
     return {};
 }

@@ -12,8 +12,8 @@ namespace kestrin {
 // player is found; true when a player was started.
 bool playSound(const std::filesystem::path& file);
 
-// The player that playSound uses: the first of "pw-play", "paplay", "aplay" that is an
-// executable file in a folder of PATH; empty when there is none.
+// The player that playSound uses: the first of "pw-play", "paplay", "aplay" found on PATH;
+// empty when there is none.
 std::filesystem::path findSoundPlayer();
 
 // Players started and not yet reaped.
