@@ -392,12 +392,13 @@ TEST_F(Client, SecondTransferFromAPumpedEventIsRefused) {
 }
 
 // Every wait lets the pump run at least every 5 ms: lookup (a name), connect, header and body.
+// Time the machine gave to other programs does not count against the client.
 TEST_F(Client, PumpRunsThroughEveryWait) {
     test::UnansweredPort unanswered;
     HttpReply slow = HttpReply::ok(std::string(2000, 'p'));
-    slow.delay = 100ms;
+    slow.delay = 150ms;
     slow.pauseAt = 1000;
-    slow.pauseFor = 100ms;
+    slow.pauseFor = 150ms;
     server.serve("/slow", slow);
     struct Case {
         std::string name;
@@ -406,20 +407,17 @@ TEST_F(Client, PumpRunsThroughEveryWait) {
     } cases[] = {
         {"lookup, header and body", "http://localhost:" + std::to_string(server.port()) + "/slow",
          30000},
-        {"connect", "http://127.0.0.1:" + std::to_string(unanswered.port()) + "/", 150},
+        {"connect", "http://127.0.0.1:" + std::to_string(unanswered.port()) + "/", 200},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         http.TimeOut = c.timeOut;
         pump.turns.clear();
-        const auto start = TestPump::Clock::now();
+        const auto start = TestPump::now();
         getError(c.url);
-        const auto end = TestPump::Clock::now();
-        const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(end - start);
-        EXPECT_GE(elapsed, 140ms);
-        // On average at least every 5 ms; a shared machine may hold one turn back a little.
-        EXPECT_GE(static_cast<long>(pump.turns.size()), elapsed.count() / 5);
-        EXPECT_LT(pump.longestGap(start, end), 30ms);
+        const auto end = TestPump::now();
+        EXPECT_GE(end.at - start.at, 190ms);
+        EXPECT_LE(pump.longestGap(start, end), 5ms);
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <fstream>
 #include <functional>
 #include <vector>
 
@@ -19,8 +20,23 @@ class TestPump : public MessagePump {
     TestPump() { installMessagePump(this); }
     ~TestPump() override { installMessagePump(nullptr); }
 
+    // A moment of this thread: the clock, and how long the thread has so far waited, ready to
+    // run, for a processor (the kernel's run-queue time). The difference of two moments less
+    // the run-queue time between them is how long the thread could have run: a busy machine
+    // delays a turn, but not in that measure.
+    struct Moment {
+        Clock::time_point at;
+        std::chrono::nanoseconds runQueue;
+    };
+    static Moment now() {
+        std::ifstream stat("/proc/thread-self/schedstat");
+        long long running = 0, waiting = 0;
+        stat >> running >> waiting;
+        return {Clock::now(), std::chrono::nanoseconds(waiting)};
+    }
+
     void processMessages() override {
-        turns.push_back(Clock::now());
+        turns.push_back(now());
         if (onTurn) onTurn();
         inner_.processMessages();
     }
@@ -44,20 +60,22 @@ class TestPump : public MessagePump {
         };
     }
 
-    // The longest time between `start`, the turns and `end`.
-    std::chrono::milliseconds longestGap(Clock::time_point start, Clock::time_point end) const {
+    // The longest time the thread could have run between `start`, the turns and `end`.
+    std::chrono::microseconds longestGap(Moment start, Moment end) const {
         auto gap = Clock::duration::zero();
         auto last = start;
-        for (auto turn : turns) {
-            gap = std::max(gap, turn - last);
-            last = turn;
-        }
-        gap = std::max(gap, end - last);
-        return std::chrono::duration_cast<std::chrono::milliseconds>(gap);
+        auto measure = [&](const Moment& next) {
+            gap = std::max(gap, (next.at - last.at) - (next.runQueue - last.runQueue));
+            last = next;
+        };
+        for (const auto& turn : turns)
+            measure(turn);
+        measure(end);
+        return std::chrono::duration_cast<std::chrono::microseconds>(gap);
     }
 
     std::function<void()> onTurn;
-    std::vector<Clock::time_point> turns;
+    std::vector<Moment> turns;
 
   private:
     PollPump inner_;
