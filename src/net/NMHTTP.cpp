@@ -104,7 +104,12 @@ std::string TNMHTTP::transfer(HttpCommand command, const std::string& url) {
     // Nothing that reads as an HTTP status is no reply at all, never a success.
     if (!response.hasStatusLine()) throw ESockError("Empty reply from server");
     if (replyNumber_ < 100) throw ESockError("Invalid reply from server");
-    readBody(command);
+    // In file mode the body waits in a temporary file: a redirect's page, when it is followed,
+    // never replaces the target.
+    std::optional<BodyFile> file;
+    if (InputFileMode) file.emplace(Body);
+    readBody(command, file ? &*file : nullptr);
+    if (file && !isRedirect(replyNumber_)) file->commit();
 
     if (replyNumber_ < 299) {
         if (OnSuccess) OnSuccess(command);
@@ -118,8 +123,9 @@ std::string TNMHTTP::transfer(HttpCommand command, const std::string& url) {
         if (response.hasCookie()) HeaderInfo.Cookie = response.cookie();
         bool handled = false;
         if (OnRedirect) OnRedirect(handled);
-        if (handled) return {};
-        return redirectTarget(response.location(), Host, Port);
+        const std::string next = handled ? "" : redirectTarget(response.location(), Host, Port);
+        if (file && next.empty()) file->commit();
+        return next;
     }
     if (replyNumber_ == 401 && OnAuthenticationNeeded) OnAuthenticationNeeded();
     return {};
@@ -186,7 +192,10 @@ bool TNMHTTP::lookUp(const std::string& host, in_addr& address) {
         if (lookup.done()) break;
     }
     const auto found = lookup.addresses();
-    if (found.empty()) return false;
+    if (found.empty()) {
+        status("Host Lookup Failed");
+        return false;
+    }
     address = found.front();
     return true;
 }
@@ -250,12 +259,9 @@ bool TNMHTTP::readLine(std::string& line) {
     }
 }
 
-void TNMHTTP::readBody(HttpCommand command) {
+void TNMHTTP::readBody(HttpCommand command, BodyFile* file) {
     bytesReceived_ = 0;
-    std::optional<BodyFile> file;
-    if (InputFileMode) {
-        file.emplace(Body);
-    } else {
+    if (!file) {
         Body.clear();
         if (bytesTotal_ > 0)
             Body.reserve(std::min(static_cast<std::size_t>(bytesTotal_), MaxMemoryBody));
@@ -296,7 +302,6 @@ void TNMHTTP::readBody(HttpCommand command) {
     // A body cut short is a failed transfer, not a smaller page.
     if (command == HttpCommand::Get && !hasNoBody(replyNumber_) && bytesReceived_ < bytesTotal_)
         throw ESockError("Connection closed before the whole body was received");
-    if (file) file->commit();
 }
 
 void TNMHTTP::closeSocket() {

@@ -19,6 +19,8 @@
 
 namespace kestrin {
 
+class BodyFile;
+
 class TNMHTTP {
   public:
     using Event = std::function<void()>;
@@ -93,7 +95,8 @@ class TNMHTTP {
     void sendAll(const std::string& bytes);
     ResponseHeader readHeader();
     bool readLine(std::string& line);
-    void readBody(HttpCommand command);
+    // Into Body, or into `file` in file mode.
+    void readBody(HttpCommand command, BodyFile* file);
     void closeSocket();
 
     void restartTimer();

@@ -366,6 +366,9 @@ TEST_F(Client, FileModeReplacesTheTargetOnlyWithACompleteBody) {
     server.enqueue(stalled);
     pump.after(100ms, [&] { http.Abort(); });
     EXPECT_EQ(getError(server.url("/")), "Socket capture aborted");
+    server.enqueue(HttpReply::withStatus(302, "Found", "redirect page").header("Location", "/cut"));
+    server.enqueue(truncated);
+    EXPECT_EQ(getError(server.url("/")), "Connection closed before the whole body was received");
     EXPECT_EQ(test::readFile(target), "old");
 
     server.enqueue(HttpReply::ok("new contents"));
