@@ -173,7 +173,14 @@ class Registry::Scope {
     void commit() {
         done_ = true;
         --registry_.depth_;
-        registry_.execute(registry_.depth_ == 0 ? "COMMIT" : "RELEASE scope");
+        try {
+            registry_.execute(registry_.depth_ == 0 ? "COMMIT" : "RELEASE scope");
+        } catch (...) {
+            // A failed commit leaves the transaction open; end it so the next one can start.
+            if (registry_.depth_ == 0)
+                sqlite3_exec(registry_.db_, "ROLLBACK", nullptr, nullptr, nullptr);
+            throw;
+        }
     }
 
   private:
