@@ -11,8 +11,11 @@ std::string PageToShiftJis(std::string_view page) {
 }
 
 std::string PrepareScanText(std::string_view page, LetterCase letterCase) {
-    std::string text = replaceLineBreaks(PageToShiftJis(page), " ");
-    if (letterCase == LetterCase::Upper) text = cp932Upper(text);
+    const std::string sjis = PageToShiftJis(page);
+    std::string text;
+    text.reserve(sjis.size() + 2);
+    appendReplacingLineBreaks(text, sjis, " ");
+    if (letterCase == LetterCase::Upper) cp932UpperInPlace(text);
     text += ">>";
     return text;
 }

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
+#include <cstring>
 #include <stdexcept>
 
 namespace kestrin {
@@ -59,18 +61,39 @@ std::string convert(const char* to, const char* from, std::string_view input,
     return output;
 }
 
-template <typename Map>
-std::string mapSingleByteLetters(std::string_view text, Map map) {
-    std::string result(text);
-    for (std::size_t i = 0; i < result.size(); ++i) {
-        auto c = static_cast<unsigned char>(result[i]);
-        if (isCp932LeadByte(c)) {
-            ++i;  // the trail byte is not a letter, whatever its value
-        } else {
-            result[i] = static_cast<char>(map(c));
+// Flips the case of the letters `first` to `first` + 25 among eight bytes below 0x80: adding
+// 0x80 - first sets a byte's high bit exactly when the byte is at least `first`, and no byte
+// carries into the next.
+std::uint64_t flipLettersInWord(std::uint64_t word, unsigned char first) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101u;
+    constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+    const std::uint64_t atLeastFirst = word + kOnes * (0x80 - first);
+    const std::uint64_t pastLast = word + kOnes * (0x80 - first - 26);
+    return word ^ ((atLeastFirst & ~pastLast & kHighBits) >> 2);  // 0x80 >> 2 is the case bit
+}
+
+// Flips the case of the single-byte letters `first` to `first` + 25; the second byte of a
+// double-byte character is left alone. Runs of eight bytes below 0x80 (no lead byte among
+// them) go at once.
+void flipSingleByteLetters(std::string& text, unsigned char first) {
+    constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+    const std::size_t n = text.size();
+    for (std::size_t i = 0; i < n;) {
+        std::uint64_t word;
+        if (i + 8 <= n && (std::memcpy(&word, text.data() + i, 8), (word & kHighBits) == 0)) {
+            word = flipLettersInWord(word, first);
+            std::memcpy(text.data() + i, &word, 8);
+            i += 8;
+            continue;
         }
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (isCp932LeadByte(c)) {
+            i += 2;  // the trail byte is not a letter, whatever its value
+            continue;
+        }
+        if (c >= first && c < first + 26) text[i] = static_cast<char>(c ^ 0x20);
+        ++i;
     }
-    return result;
 }
 
 }  // namespace
@@ -83,16 +106,24 @@ std::string utf8ToCp932(std::string_view utf8) {
     return convert("CP932", "UTF-8", utf8, brokenUtf8Length);
 }
 
+void cp932UpperInPlace(std::string& cp932) {
+    flipSingleByteLetters(cp932, 'a');
+}
+
+void cp932LowerInPlace(std::string& cp932) {
+    flipSingleByteLetters(cp932, 'A');
+}
+
 std::string cp932Upper(std::string_view cp932) {
-    return mapSingleByteLetters(cp932, [](unsigned char c) {
-        return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 'a' + 'A') : c;
-    });
+    std::string result(cp932);
+    cp932UpperInPlace(result);
+    return result;
 }
 
 std::string cp932Lower(std::string_view cp932) {
-    return mapSingleByteLetters(cp932, [](unsigned char c) {
-        return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c - 'A' + 'a') : c;
-    });
+    std::string result(cp932);
+    cp932LowerInPlace(result);
+    return result;
 }
 
 }  // namespace kestrin

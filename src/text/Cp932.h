@@ -20,5 +20,7 @@ std::string utf8ToCp932(std::string_view utf8);
 // ASCII letters upper- / lower-cased; the second byte of a double-byte character is left alone.
 std::string cp932Upper(std::string_view cp932);
 std::string cp932Lower(std::string_view cp932);
+void cp932UpperInPlace(std::string& cp932);
+void cp932LowerInPlace(std::string& cp932);
 
 }  // namespace kestrin

@@ -1,6 +1,8 @@
 #include "text/JapaneseConversion.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 namespace kestrin {
 
@@ -92,6 +94,28 @@ std::size_t classify(std::string_view text, std::size_t i, JapaneseCode& code) {
         code = EUC;
     }
     return i + 1;  // 0x08-0x7F, 0x80, 0xA0: no decision
+}
+
+bool isUndecisiveByte(unsigned char c) {
+    return c >= 0x08 && c < 0x80 && c != kEsc;
+}
+
+// Bytes 0x08-0x7F other than ESC decide nothing, and most pages are made of them: skips them,
+// eight at a time where it can. Returns the first position before `last` that needs a look.
+std::size_t skipUndecisiveBytes(std::string_view text, std::size_t i, std::size_t last) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101u;
+    constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+    for (; i + 8 <= last; i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + i, 8);
+        const std::uint64_t escapes = word ^ kOnes * kEsc;
+        const std::uint64_t belowEight = (word - kOnes * 0x08) & ~word;  // some byte < 0x08
+        const std::uint64_t escape = (escapes - kOnes) & ~escapes;       // some byte is ESC
+        if ((word | belowEight | escape) & kHighBits) break;
+    }
+    while (i < last && isUndecisiveByte(byteAt(text, i)))
+        ++i;
+    return i;
 }
 
 // Walks a JIS text the way both JIS converters do: ESC and the two bytes after it switch the
@@ -209,7 +233,8 @@ JapaneseCode DetectCode(std::string_view text) {
     JapaneseCode code = JapaneseCode::ASCII;
     std::size_t i = 0;
     while ((code == JapaneseCode::ASCII || code == JapaneseCode::EUC_OR_SJIS) && i + 1 < n) {
-        i = classify(text, i, code);
+        i = skipUndecisiveBytes(text, i, n - 1);
+        if (i + 1 < n) i = classify(text, i, code);
     }
     return code;
 }

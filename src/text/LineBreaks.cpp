@@ -2,9 +2,8 @@
 
 namespace kestrin {
 
-std::string replaceLineBreaks(std::string_view text, std::string_view replacement) {
-    std::string out;
-    out.reserve(text.size());
+void appendReplacingLineBreaks(std::string& out, std::string_view text,
+                               std::string_view replacement) {
     std::size_t copied = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
@@ -15,6 +14,12 @@ std::string replaceLineBreaks(std::string_view text, std::string_view replacemen
         copied = i + 1;
     }
     out.append(text, copied);
+}
+
+std::string replaceLineBreaks(std::string_view text, std::string_view replacement) {
+    std::string out;
+    out.reserve(text.size());
+    appendReplacingLineBreaks(out, text, replacement);
     return out;
 }
 

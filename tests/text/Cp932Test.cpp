@@ -23,6 +23,28 @@ TEST(Cp932, CaseMappingLeavesTrailBytesAlone) {
     EXPECT_EQ(cp932Upper("ab\x83\x61Z"), "AB\x83\x61Z");
 }
 
+// Every ASCII byte, with a double-byte character whose trail byte is a letter at each offset,
+// so that runs of plain bytes and the characters between them both get mapped.
+TEST(Cp932, CaseMappingCoversEveryByteAtEveryOffset) {
+    std::string ascii;
+    for (int c = 0; c < 0x80; ++c)
+        ascii += static_cast<char>(c);
+    const auto mapped = [](std::string text, char from, char to) {
+        for (char& c : text) {
+            if (c >= from && c <= from + 25) c = static_cast<char>(c - from + to);
+        }
+        return text;
+    };
+    for (std::size_t offset = 0; offset <= 16; ++offset) {
+        const std::string head = ascii.substr(0, offset), tail = ascii.substr(offset);
+        const std::string text = head + "\x83\x61\x83\x41" + tail;
+        EXPECT_EQ(cp932Upper(text),
+                  mapped(head, 'a', 'A') + "\x83\x61\x83\x41" + mapped(tail, 'a', 'A'));
+        EXPECT_EQ(cp932Lower(text),
+                  mapped(head, 'A', 'a') + "\x83\x61\x83\x41" + mapped(tail, 'A', 'a'));
+    }
+}
+
 TEST(Base64, EncodesWithPadding) {
     const std::pair<const char*, const char*> cases[] = {{"", ""},
                                                          {"f", "Zg=="},
