@@ -5,6 +5,7 @@
 #include "define/SearchFile.h"
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
+#include "platform/Shell.h"
 
 namespace kestrin {
 
@@ -230,6 +231,17 @@ bool TVKestrinTree::DeleteFolder(const std::string& path) {
     } catch (const std::filesystem::filesystem_error&) {
         return false;
     }
+}
+
+bool TVKestrinTree::RootVisible() const {
+    return !isHiddenFolder(RootPath);
+}
+
+void TVKestrinTree::SetRootVisible(bool visible) {
+    if (visible == RootVisible()) return;
+    std::error_code error;
+    std::filesystem::create_directories(RootPath, error);
+    setHiddenFolder(RootPath, !visible);
 }
 
 bool TVKestrinTree::IsPseudoNode(const TreeNode* node) {

@@ -82,6 +82,11 @@ class TVKestrinTree {
     // deletion tried succeeded; the first failure stops.
     bool DeleteFolder(const std::string& path);
 
+    // False while the root folder is hidden (listed in the Favorites folder's ".hidden"), which
+    // keeps it out of the browser's Favorites. Hiding creates a missing root first.
+    bool RootVisible() const;
+    void SetRootVisible(bool visible);
+
     static bool IsPseudoNode(const TreeNode* node);
     // In-place editing of a caption is refused for the pseudo-nodes.
     static bool CanEdit(const TreeNode* node) { return node && !IsPseudoNode(node); }

@@ -227,5 +227,18 @@ TEST_F(KestrinTreeTest, DeletingAFolderTakesReadOnlyFilesAlong) {
     EXPECT_FALSE(tree.DeleteFolder(root().string() + "/missing/"));
 }
 
+TEST_F(KestrinTreeTest, RootVisibilityFollowsTheHiddenList) {
+    fs::create_directories(env.favorites());
+    writeFile(env.favorites() / ".hidden", "Other\n");
+    TVKestrinTree tree;
+    EXPECT_TRUE(tree.RootVisible());
+    tree.SetRootVisible(false);  // also creates the missing root
+    EXPECT_FALSE(tree.RootVisible());
+    EXPECT_EQ(readFile(env.favorites() / ".hidden"), "Other\nKestrin 2001\n");
+    tree.SetRootVisible(true);
+    EXPECT_TRUE(tree.RootVisible());
+    EXPECT_EQ(readFile(env.favorites() / ".hidden"), "Other\n");
+}
+
 }  // namespace
 }  // namespace kestrin
