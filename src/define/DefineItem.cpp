@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "define/HTMLParser.h"
 #include "define/SearchFile.h"
 #include "platform/FileSystem.h"
 #include "platform/ProfileFile.h"
@@ -166,10 +167,7 @@ std::string TVKestrinDefineItem::ValidTermName(const std::string& name) {
     for (char c : name) {
         if (forbidden.find(c) == std::string::npos) cleaned += c;
     }
-    auto isBlank = [](unsigned char c) { return c <= ' '; };
-    auto first = std::find_if_not(cleaned.begin(), cleaned.end(), isBlank);
-    auto last = std::find_if_not(cleaned.rbegin(), cleaned.rend(), isBlank).base();
-    return first < last ? std::string(first, last) : std::string();
+    return std::string(trimControls(cleaned));
 }
 
 void TVKestrinDefineItem::ConvertOldDefineFile(const std::string& oldFile,

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "define/HTMLParser.h"
+
 namespace fs = std::filesystem;
 
 namespace kestrin {
@@ -37,12 +39,8 @@ bool matchesMask(const std::string& name, const std::string& mask) {
     return fnmatch(mask.c_str(), name.c_str(), FNM_CASEFOLD) == 0;
 }
 
-// Spaces and control characters off both ends.
 std::string trimmed(const std::string& text) {
-    auto isBlank = [](unsigned char c) { return c <= ' '; };
-    auto first = std::find_if_not(text.begin(), text.end(), isBlank);
-    auto last = std::find_if_not(text.rbegin(), text.rend(), isBlank).base();
-    return first < last ? std::string(first, last) : std::string();
+    return std::string(trimControls(text));
 }
 
 }  // namespace

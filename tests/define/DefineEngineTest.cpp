@@ -100,6 +100,20 @@ struct Row {
     std::int32_t pageSize;
 };
 
+// Checks what every row shares; true when the row's item was saved, for the method's own values.
+bool expectSaved(const Row& row, const Outcome& outcome, const std::string& requestLine) {
+    EXPECT_EQ(outcome.request.substr(0, requestLine.size()), requestLine) << row.what;
+    EXPECT_EQ(outcome.result, row.news) << row.what;
+    if (!row.news) {
+        EXPECT_EQ(outcome.after, outcome.before) << row.what;
+        return false;
+    }
+    EXPECT_TRUE(outcome.saved.Updated) << row.what;
+    EXPECT_EQ(outcome.saved.Update, row.update) << row.what;
+    EXPECT_EQ(outcome.saved.Error, row.error) << row.what;
+    return true;
+}
+
 TEST_F(DefineEngineTest, PageCheckByHeaders) {
     const std::string lmB = "Wed, 01 May 2002 10:00:00 GMT";
     const Row rows[] = {
@@ -128,15 +142,7 @@ TEST_F(DefineEngineTest, PageCheckByHeaders) {
         stored.PageTime = "A";
         stored.PageSize = 100;
         Outcome outcome = check(stored);
-        EXPECT_EQ(outcome.request.substr(0, 16), "HEAD /page.html ") << row.what;
-        EXPECT_EQ(outcome.result, row.news) << row.what;
-        if (!row.news) {
-            EXPECT_EQ(outcome.after, outcome.before) << row.what;
-            continue;
-        }
-        EXPECT_TRUE(outcome.saved.Updated) << row.what;
-        EXPECT_EQ(outcome.saved.Update, row.update) << row.what;
-        EXPECT_EQ(outcome.saved.Error, row.error) << row.what;
+        if (!expectSaved(row, outcome, "HEAD /page.html ")) continue;
         EXPECT_EQ(outcome.saved.PageTime, row.pageTime) << row.what;
         EXPECT_EQ(outcome.saved.PageSize, row.pageSize) << row.what;
     }
@@ -175,15 +181,7 @@ TEST_F(DefineEngineTest, PageCheckByChecksum) {
         stored.PageSize = std::int32_t(size);
         stored.PageCRC = kPageCRC;
         Outcome outcome = check(stored);
-        EXPECT_EQ(outcome.request.substr(0, 15), "GET /page.html ") << row.what;
-        EXPECT_EQ(outcome.result, row.news) << row.what;
-        if (!row.news) {
-            EXPECT_EQ(outcome.after, outcome.before) << row.what;
-            continue;
-        }
-        EXPECT_TRUE(outcome.saved.Updated) << row.what;
-        EXPECT_EQ(outcome.saved.Update, row.update) << row.what;
-        EXPECT_EQ(outcome.saved.Error, row.error) << row.what;
+        if (!expectSaved(row, outcome, "GET /page.html ")) continue;
         EXPECT_EQ(outcome.saved.PageTime, row.pageTime) << row.what;
         EXPECT_EQ(outcome.saved.PageSize, row.pageSize) << row.what;  // never changed here
         EXPECT_EQ(outcome.saved.PageCRC != kPageCRC, row.error == kNoError) << row.what;
@@ -269,15 +267,7 @@ TEST_F(DefineEngineTest, ArchiveDate) {
         stored.FileName = "dl/a.lzh";  // relative to the page
         stored.FileTime = "A";
         Outcome outcome = check(stored);
-        EXPECT_EQ(outcome.request.substr(0, 20), "HEAD /soft/dl/a.lzh ") << row.what;
-        EXPECT_EQ(outcome.result, row.news) << row.what;
-        if (!row.news) {
-            EXPECT_EQ(outcome.after, outcome.before) << row.what;
-            continue;
-        }
-        EXPECT_TRUE(outcome.saved.Updated) << row.what;
-        EXPECT_EQ(outcome.saved.Update, row.update) << row.what;
-        EXPECT_EQ(outcome.saved.Error, row.error) << row.what;
+        if (!expectSaved(row, outcome, "HEAD /soft/dl/a.lzh ")) continue;
         EXPECT_EQ(outcome.saved.FileTime, row.pageTime) << row.what;
     }
 }
