@@ -1,0 +1,375 @@
+#include "hardening/FuzzEntries.h"
+
+#include <arpa/inet.h>
+#include <iconv.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <set>
+#include <stdexcept>
+
+#include "clock/NetTimeSync.h"
+#include "define/DefineItem.h"
+#include "platform/PollPump.h"
+#include "platform/ProfileFile.h"
+#include "support/FakeClock.h"
+#include "support/TempEnvironment.h"
+#include "text/JapaneseConversion.h"
+
+namespace fs = std::filesystem;
+using namespace std::chrono;
+
+namespace kestrin::test {
+
+namespace {
+
+[[noreturn]] void finding(const std::string& what) {
+    throw FuzzFinding{what};
+}
+
+// Takes fixed-size numbers off the front of an input; past its end every byte reads as 0.
+class InputReader {
+  public:
+    explicit InputReader(std::string_view input) : rest_(input) {}
+    std::uint8_t byte() {
+        if (rest_.empty()) return 0;
+        auto value = static_cast<std::uint8_t>(rest_.front());
+        rest_.remove_prefix(1);
+        return value;
+    }
+    std::uint32_t u32() {
+        std::uint32_t value = 0;
+        for (int i = 0; i < 4; ++i)
+            value = value << 8 | byte();
+        return value;
+    }
+    bool empty() const { return rest_.empty(); }
+    std::string_view rest() const { return rest_; }
+
+  private:
+    std::string_view rest_;
+};
+
+// One scratch folder per process, emptied anew for each input.
+fs::path freshScratch(const std::string& name) {
+    static TempFolder scratch;
+    fs::path folder = scratch / name;
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    return folder;
+}
+
+PollPump& pump() {
+    static PollPump pollPump;
+    installMessagePump(&pollPump);
+    return pollPump;
+}
+
+// --- profile files ----------------------------------------------------------------------------
+
+void fuzzProfile(std::string_view input) {
+    fs::path path = freshScratch("profile") / "file.ini";
+    writeFile(path, std::string(input));
+    try {
+        TProfileFile file(path);
+        if (file.bytes() != input) finding("an unchanged profile file does not keep its bytes");
+        for (const auto& section : file.sectionNames()) {
+            file.hasKeys(section);
+            for (const auto& key : file.keyNames(section)) {
+                file.readString(section, key, "");
+                file.readInteger(section, key, 0);
+            }
+        }
+        file.writeString("Fuzz", "Key", "Value");
+        file.save();
+        if (GetPrivateProfileString("Fuzz", "Key", "", path) != "Value")
+            finding("a value written into a profile file reads back differently");
+        auto sections = GetPrivateProfileSectionNames(path);
+        if (!sections.empty()) {
+            file.deleteSection(sections.front());
+            file.save();
+        }
+    } catch (const std::exception&) {
+        // Refusals (an unreadable file, a name that cannot be written) are normal answers.
+    }
+}
+
+// --- Japanese conversion ----------------------------------------------------------------------
+
+void fuzzJapanese(std::string_view input) {
+    JapaneseCode detected = DetectCode(input);
+    if (JapaneseCodeName(detected) == "?") finding("DetectCode gave a code outside its set");
+    for (auto target : {JapaneseCode::JIS_NEW, JapaneseCode::EUC, JapaneseCode::SJIS}) {
+        std::string converted = ConvertCode(input, target);
+        if (detected == target && converted != input)
+            finding("ConvertCode changed a text already in its target code");
+    }
+    for (auto convert : {JisToSjis, EucToSjis, JisToEuc, SjisToEuc, EucToJis, SjisToJis})
+        convert(input);
+}
+
+// --- JIS / EUC-JP / Shift_JIS arithmetic against iconv ------------------------------------------
+
+// One iconv conversion, opened once: opening costs more than converting a short text.
+class Iconv {
+  public:
+    Iconv(const char* to, const char* from) : cd_(iconv_open(to, from)) {
+        if (cd_ == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("iconv_open failed");
+    }
+    ~Iconv() { iconv_close(cd_); }
+    Iconv(const Iconv&) = delete;
+    Iconv& operator=(const Iconv&) = delete;
+
+    // Throws when the text holds something the target cannot take.
+    std::string operator()(std::string_view text) {
+        std::string in(text), out(text.size() * 4 + 16, '\0');
+        char* inPtr = in.data();
+        char* outPtr = out.data();
+        std::size_t inLeft = in.size(), outLeft = out.size();
+        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+        std::size_t result = iconv(cd_, &inPtr, &inLeft, &outPtr, &outLeft);
+        if (result != std::size_t(-1)) result = iconv(cd_, nullptr, nullptr, &outPtr, &outLeft);
+        if (result == std::size_t(-1)) throw std::runtime_error("iconv failed");
+        out.resize(out.size() - outLeft);
+        return out;
+    }
+
+  private:
+    iconv_t cd_;
+};
+
+struct Jis0208Char {
+    std::string euc, sjis;
+};
+
+// Every character JIS X 0208 assigns, with its Shift_JIS bytes as iconv gives them.
+const std::vector<Jis0208Char>& jis0208Chars() {
+    static const std::vector<Jis0208Char> chars = [] {
+        std::vector<Jis0208Char> all;
+        Iconv eucToSjis("SHIFT_JIS", "EUC-JP");
+        for (int row = 0x21; row <= 0x7E; ++row) {
+            for (int cell = 0x21; cell <= 0x7E; ++cell) {
+                std::string euc{char(row | 0x80), char(cell | 0x80)};
+                try {
+                    all.push_back({euc, eucToSjis(euc)});
+                } catch (const std::runtime_error&) {
+                    // not assigned in JIS X 0208
+                }
+            }
+        }
+        return all;
+    }();
+    return chars;
+}
+
+// The same text in the three codes, built from the input: a byte below 0x80 stands for itself
+// when printable ASCII, any other byte picks a JIS X 0208 character with the byte after it.
+struct SameText {
+    std::string euc, sjis, jis;
+};
+
+SameText sameTextFrom(std::string_view input, bool oldJisEscape) {
+    const auto& chars = jis0208Chars();
+    SameText text;
+    bool inKanji = false;
+    auto leaveKanji = [&] {
+        if (inKanji) text.jis += "\x1b(B";
+        inKanji = false;
+    };
+    InputReader reader(input);
+    while (!reader.empty()) {
+        std::uint8_t b = reader.byte();
+        if (b < 0x80) {
+            char c = (b >= 0x20 && b < 0x7F) || b == '\n' || b == '\r' ? char(b) : 'a';
+            leaveKanji();
+            text.euc += c;
+            text.sjis += c;
+            text.jis += c;
+            continue;
+        }
+        const auto& chosen = chars[((b & 0x7F) << 8 | reader.byte()) % chars.size()];
+        if (!inKanji) text.jis += oldJisEscape ? "\x1b$@" : "\x1b$B";
+        inKanji = true;
+        text.euc += chosen.euc;
+        text.sjis += chosen.sjis;
+        text.jis += {char(chosen.euc[0] & 0x7F), char(chosen.euc[1] & 0x7F)};
+    }
+    leaveKanji();
+    return text;
+}
+
+std::string hex(std::string_view bytes) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::string text;
+    for (unsigned char c : bytes)
+        text += {digits[c >> 4], digits[c & 15], ' '};
+    return text;
+}
+
+void expectSame(const char* what, const std::string& ours, const std::string& expected) {
+    if (ours != expected)
+        finding(std::string(what) + " differs from iconv: " + hex(ours) + "instead of " +
+                hex(expected));
+}
+
+void fuzzJisIconv(std::string_view input) {
+    if (input.empty()) return;
+    SameText text = sameTextFrom(input.substr(1), input[0] & 1);
+    expectSame("EucToSjis", EucToSjis(text.euc), text.sjis);
+    // A JIS text that ends with an escape sequence hands on its terminating zero, which the
+    // page checksum covers.
+    const std::string zero = text.jis.ends_with("\x1b(B") ? std::string(1, '\0') : "";
+    expectSame("JisToSjis", JisToSjis(text.jis), text.sjis + zero);
+    expectSame("SjisToEuc", SjisToEuc(text.sjis), text.euc);
+    expectSame("JisToEuc", JisToEuc(text.jis), text.euc + zero);
+    // Escape placement is ours to choose: JIS output is judged by what iconv reads from it.
+    static Iconv jisToEuc("EUC-JP", "ISO-2022-JP");
+    expectSame("EucToJis", jisToEuc(EucToJis(text.euc)), text.euc);
+    expectSame("SjisToJis", jisToEuc(SjisToJis(text.sjis)), text.euc);
+}
+
+// --- define item files and the old define file
+// ----------------------------------------------------
+
+bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    auto lower = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; };
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [&](char x, char y) { return lower(x) == lower(y); });
+}
+
+void fuzzDefineItem(std::string_view input) {
+    fs::path folder = freshScratch("define");
+    TVKestrinDefineItem items;
+
+    std::string itemPath = (folder / "item.url").string();
+    writeFile(itemPath, std::string(input));
+    try {
+        TVDefineItem item;
+        items.LoadItem(itemPath, item);
+        items.SaveItem(item);
+        TVDefineItem again;
+        items.LoadItem(item.ItemPath, again);
+    } catch (const std::exception&) {
+    }
+
+    std::string oldPath = (folder / "old.dat").string();
+    fs::path converted = folder / "converted";
+    writeFile(oldPath, std::string(input));
+    try {
+        items.ConvertOldDefineFile(oldPath, converted.string());
+    } catch (const std::exception&) {
+        return;  // a refusal; what was converted before it stays
+    }
+    // Every section but the extension list became an item of its own: none replaced another.
+    std::size_t expected = 0;
+    for (const auto& section : GetPrivateProfileSectionNames(oldPath))
+        expected += !equalsIgnoringAsciiCase(section, "Extentions");
+    std::size_t files = 0;
+    if (fs::exists(converted)) {
+        for (const auto& entry : fs::directory_iterator(converted)) {
+            TVDefineItem item;
+            items.LoadItem(entry.path().string(), item);
+            ++files;
+        }
+    }
+    if (files != expected) finding("the old define file conversion lost or merged items");
+}
+
+// --- SNTP replies
+// -----------------------------------------------------------------------------------
+
+// A UDP socket on 127.0.0.1 that answers the next request with the bytes it is given.
+class ScriptedTimeServer {
+  public:
+    ScriptedTimeServer() {
+        socket_ = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        if (socket_ < 0 || ::bind(socket_, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+            ::getsockname(socket_, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+            throw std::runtime_error("cannot open the scripted time server");
+        port_ = ntohs(address.sin_port);
+    }
+    ~ScriptedTimeServer() { ::close(socket_); }
+    int socket() const { return socket_; }
+    std::uint16_t port() const { return port_; }
+
+    void answer(std::string_view reply) {
+        std::array<char, 512> request;
+        sockaddr_in client{};
+        socklen_t length = sizeof client;
+        if (::recvfrom(socket_, request.data(), request.size(), 0,
+                       reinterpret_cast<sockaddr*>(&client), &length) < 0)
+            return;
+        ::sendto(socket_, reply.data(), reply.size(), 0, reinterpret_cast<sockaddr*>(&client),
+                 length);
+    }
+
+  private:
+    int socket_ = -1;
+    std::uint16_t port_ = 0;
+};
+
+void fuzzSntpReply(std::string_view input) {
+    static ScriptedTimeServer server;
+    InputReader reader(input);
+    FakeClock clock;
+    // Our clock somewhere between 1970 and 2106, to the millisecond.
+    clock.freeze(SystemClock::TimePoint(seconds(reader.u32()) + milliseconds(reader.byte() * 4)));
+    std::uint8_t flags = reader.byte();
+    clock.grantPrivilege(flags & 1);
+    clock.allowSetting(flags & 2);
+    std::string_view reply = reader.rest().substr(0, 512);
+
+    PollPump& loop = pump();
+    auto watch = loop.watchReadable(server.socket(), [&] { server.answer(reply); });
+    std::optional<std::string> report;
+    auto sync = std::make_unique<TVNetTimeSync>();
+    sync->Server = "127.0.0.1";
+    sync->ServerPort = server.port();
+    sync->LocalPort = 0;
+    sync->TimeOut = 2000;
+    sync->OnStatus = [&](TVNetTimeSync&, const std::string& message) { report = message; };
+    TVNetTimeSync::Sync(std::move(sync));
+    loop.runUntil([&] { return TVNetTimeSync::pendingCount() == 0; }, seconds(10));
+    loop.unwatch(watch);
+
+    static const std::set<std::string> texts = {
+        ntpstatus::kInvalidServer,       ntpstatus::kTimeOut,
+        ntpstatus::kAllowableErrorRange, ntpstatus::kClockSynchronized,
+        ntpstatus::kSetTimeApiError,     ntpstatus::kPrivilegeNotAvailable,
+        ntpstatus::kInvalidHost,         ntpstatus::kPortInUse,
+        ntpstatus::kSocketError,
+    };
+    if (!report) finding("the time synchronisation never reported");
+    if (!texts.count(*report)) finding("the time synchronisation reported an unknown text");
+    if (TVNetTimeSync::pendingCount() != 0) finding("the time synchronisation was never freed");
+}
+
+}  // namespace
+
+const std::vector<FuzzTarget>& fuzzTargets() {
+    static const std::vector<FuzzTarget> targets = {
+        {"profile", fuzzProfile},   {"japanese", fuzzJapanese}, {"jis_iconv", fuzzJisIconv},
+        {"define", fuzzDefineItem}, {"sntp", fuzzSntpReply},
+    };
+    return targets;
+}
+
+const FuzzTarget* findFuzzTarget(std::string_view name) {
+    for (const auto& target : fuzzTargets()) {
+        if (name == target.name) return &target;
+    }
+    return nullptr;
+}
+
+}  // namespace kestrin::test
