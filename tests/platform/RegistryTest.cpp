@@ -206,7 +206,7 @@ pid_t startChild(const std::function<void()>& work) {
 
 TEST(Registry, TwoProcessesWritingAtOnceLoseNoWrite) {
     TempEnvironment environment;
-    constexpr int kRounds = 150;
+    constexpr int kRounds = 500;  // two value writes a round: a thousand writes per process
     Registry(environment.registry()).createKey("Shared");
 
     // Each round: a read-modify-write of one counter inside a transaction, and a value of its
