@@ -381,6 +381,29 @@ TEST_F(DefineEngineTest, AnalysePage) {
     EXPECT_FALSE(engine.GetLastModified(server.url("/plain.txt"), modified));
 }
 
+TEST_F(DefineEngineTest, GoesThroughTheProxyWithItsHeaders) {
+    server.serve("/a.lzh", headReply({{"Last-Modified", "X"}}));
+    TVKestrinDefineEngine engine;
+    engine.ProxyHost = "127.0.0.1";
+    engine.ProxyPort = server.port();
+    engine.DisableProxyCache = true;
+    engine.UseAuthenticate = true;
+    engine.ProxyUserID = "user";
+    engine.ProxyPassword = "pass";
+    engine.PrepareTransfer();
+    std::string modified;
+    EXPECT_TRUE(engine.GetLastModified("http://www.example.com/a.lzh", modified));
+    EXPECT_EQ(modified, "X");
+    ASSERT_EQ(server.requests().size(), 1u);
+    const std::string request = server.requests().front();
+    const std::string head = "HEAD http://www.example.com/a.lzh HTTP/1.0\r\n";
+    EXPECT_EQ(request.substr(0, head.size()), head);
+    const std::string tail =
+        "Connection: close\r\nPragma: no-cache\r\n"
+        "Proxy-Authorization: Basic dXNlcjpwYXNz\r\n\r\n";
+    EXPECT_EQ(request.substr(request.size() - tail.size()), tail);
+}
+
 // The two common methods against a real web server: the first check stores what the server
 // says, the second finds nothing and leaves the file alone.
 TEST_F(DefineEngineTest, RealServerEndToEnd) {
