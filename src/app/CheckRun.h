@@ -1,0 +1,133 @@
+#pragma once
+// One whole check run, shared by the main window and kestrin-cli: the author phase, the define
+// phase over the checked items of a define folder, the clock synchronisation when asked, and
+// the results as data. Runs on the calling thread; every network wait pumps messages, so a
+// Cancel from the window reaches it through cancel().
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "catalogue/AuthorCheckRun.h"
+#include "catalogue/Catalogue.h"
+#include "catalogue/ResultsRow.h"
+
+namespace kestrin {
+
+class TVKestrinDefineEngine;
+
+// The clock synchronisation after a run that was not stopped.
+class ClockSynchronizer {
+  public:
+    virtual ~ClockSynchronizer() = default;
+    virtual void synchronize() = 0;
+};
+
+// The settings a run takes from the store.
+struct CheckRunSettings {
+    AuthorCheckSettings author;           // proxy and error settings of both phases
+    bool checkReflect = true;             // "CheckReflect": the author list starts with last marks
+    std::vector<std::string> extensions;  // "ExtList": archive extensions for the define engine
+    bool ntpAutoSync = false;             // "NTPAutoSync" (only with an "NTPServer")
+    std::string ntpServer;                // "NTPServer"
+    int ntpTimeOut = 750;                 // "NTPTimeOut", ms
+    int ntpAllowableError = 200;          // "NTPIgnoreError", ms
+};
+
+// The settings as the window loads them at start (the store's values, their defaults, and the
+// browser's proxy when none is set). A value of the wrong type raises.
+CheckRunSettings loadCheckRunSettings();
+
+// Synchronises the clock through TVNetTimeSync with the run's server and limits; every status
+// text goes to `onStatus`. With `waitForEnd` (no window to keep alive) synchronize() pumps
+// messages until the synchronisation has ended.
+class NetTimeSynchronizer : public ClockSynchronizer {
+  public:
+    NetTimeSynchronizer(const CheckRunSettings& settings,
+                        std::function<void(const std::string&)> onStatus, bool waitForEnd);
+    void synchronize() override;
+
+  private:
+    std::string server_;
+    int timeOut_;
+    int allowableError_;
+    std::function<void(const std::string&)> onStatus_;
+    bool waitForEnd_;
+};
+
+// One row of the define list the define phase walks.
+struct DefineRow {
+    std::string caption;   // the item's term name
+    std::string itemPath;  // its file
+    bool checked = false;
+};
+
+// The define list of a folder of the define tree, as listing its node gives it: `folder` is a
+// path below the define root ("Tools/Editors"), or "" for every item of every folder (the
+// "[全て表示]" node). An unknown folder raises.
+std::vector<DefineRow> listDefineRows(const std::string& folder);
+
+// What the define progress page shows.
+struct DefineProgressState {
+    std::string itemMessage;   // lblDefineDo: the item being checked
+    std::string workText;      // lblWork: the current transfer or analysis step
+    int analysisPosition = 0;  // prbAnalysis
+    int analysisMaximum = 0;
+    int position = 0;  // prbDefine
+    int maximum = 0;
+};
+
+class DefineProgressObserver {
+  public:
+    virtual ~DefineProgressObserver() = default;
+    virtual void defineProgressChanged(const DefineProgressState& state) = 0;
+};
+
+struct CheckResults {
+    std::vector<ResultsRow> rows;  // in the order they were found
+    std::vector<AuthorNotice> notices;
+    bool newerFormatSeen = false;
+    bool cancelled = false;  // the run was asked to stop
+};
+
+class CheckRun {
+  public:
+    explicit CheckRun(CheckRunSettings settings);
+    ~CheckRun();
+    CheckRun(const CheckRun&) = delete;
+    CheckRun& operator=(const CheckRun&) = delete;
+
+    // Observers of the two progress pages and the clock; not owned, may stay null.
+    AuthorProgressObserver* authorObserver = nullptr;
+    DefineProgressObserver* defineObserver = nullptr;
+    ClockSynchronizer* clock = nullptr;
+
+    // The author phase over `authors` (their check marks are stored unless `noSaveChecked`),
+    // then the define phase over the checked rows of `defineRows`, then the clock
+    // synchronisation when the settings ask for it and the run was not stopped.
+    CheckResults run(const std::vector<AuthorRow>& authors, bool noSaveChecked,
+                     const std::vector<DefineRow>& defineRows);
+
+    // The Cancel button during a run: aborts an open transfer, which stops the run before its
+    // next author or item. Between transfers it does nothing. Returns whether it stopped.
+    bool cancel();
+
+    // False whenever no run is going.
+    bool running() const { return !cancelled_; }
+
+  private:
+    void runDefineChecks(const std::vector<DefineRow>& rows, std::vector<ResultsRow>& found);
+    void defineProgress(int position, int maximum, const std::string& message, int phase);
+
+    CheckRunSettings settings_;
+    bool cancelled_ = true;  // the stop flag: true whenever no run is going
+    AuthorCheckRun authorRun_;
+    TVKestrinDefineEngine* defineEngine_ = nullptr;  // only during the define phase
+    DefineProgressState defineState_;
+};
+
+// "yyyy/mm/dd" of today in local time: the date of a define phase row.
+std::string todayText();
+
+}  // namespace kestrin
