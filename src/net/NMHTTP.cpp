@@ -221,6 +221,10 @@ ResponseHeader TNMHTTP::readHeader() {
     received_.clear();
     std::string line;
     while (readLine(line)) {
+        // The end of the data may end the header, but not in the middle of a line: a reply cut
+        // there is broken, and its status must not pass for the server's answer.
+        if (line.back() != '\n')
+            throw ESockError("Connection closed before the whole header was received");
         if (response.hasStatusLine() && (line == "\r\n" || line == "\n")) break;
         Header += line;
         if (Header.size() > kMaxHeaderBytes) throw ESockError("Response header too large");

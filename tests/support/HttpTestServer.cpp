@@ -175,6 +175,7 @@ void HttpTestServer::serveConnection(int fd) {
     arrived_.notify_all();
     if (!sleepUnlessStopped(reply.delay)) return;
     if (!sendReply(fd, reply)) return;
+    if (!reply.repeat.empty()) sendForever(fd, reply.repeat);
     if (reply.stall) sleepUnlessStopped(std::chrono::hours(1));
 }
 
@@ -222,6 +223,21 @@ bool HttpTestServer::sendReply(int fd, const HttpReply& reply) {
         if (!sendAll(fd, bytes.data() + pause, end - pause)) return false;
     }
     return true;
+}
+
+void HttpTestServer::sendForever(int fd, const std::string& chunk) const {
+    for (std::size_t at = 0;;) {
+        pollfd events[] = {{fd, POLLOUT, 0}, {stopRead_, POLLIN, 0}};
+        if (::poll(events, 2, -1) < 0) {
+            if (errno == EINTR) continue;
+            return;
+        }
+        if (events[1].revents != 0 || (events[0].revents & (POLLERR | POLLHUP))) return;
+        const ssize_t sent =
+            ::send(fd, chunk.data() + at, chunk.size() - at, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (sent < 0 && errno != EAGAIN && errno != EINTR) return;
+        if (sent > 0) at = (at + static_cast<std::size_t>(sent)) % chunk.size();
+    }
 }
 
 bool HttpTestServer::sleepUnlessStopped(std::chrono::milliseconds duration) const {

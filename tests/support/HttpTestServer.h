@@ -38,6 +38,9 @@ struct HttpReply {
     std::chrono::milliseconds pauseFor{};
     std::size_t cutAt = kWhole;  // send only this many bytes, then close...
     bool stall = false;          // ...or hold the connection open until the server stops
+    // Sent over and over after the reply until the client goes away or the server stops: a
+    // reply that never ends (an endless header or body).
+    std::string repeat;
 
     static HttpReply ok(std::string body);
     static HttpReply withStatus(int code, std::string reason, std::string body = {});
@@ -78,6 +81,7 @@ class HttpTestServer {
     std::string readRequest(int fd);
     HttpReply replyFor(const std::string& request);
     bool sendReply(int fd, const HttpReply& reply);
+    void sendForever(int fd, const std::string& chunk) const;
     // Sleeps `duration` unless the server stops first; false when it stops.
     bool sleepUnlessStopped(std::chrono::milliseconds duration) const;
 
