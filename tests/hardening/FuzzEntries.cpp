@@ -16,10 +16,18 @@
 #include <stdexcept>
 
 #include "clock/NetTimeSync.h"
+#include "define/CRC32Calc.h"
 #include "define/DefineItem.h"
+#include "define/KestrinParser.h"
+#include "define/PagePreparation.h"
+#include "net/NMHTTP.h"
 #include "platform/PollPump.h"
 #include "platform/ProfileFile.h"
+#include "platform/RegFile.h"
+#include "platform/Registry.h"
 #include "support/FakeClock.h"
+#include "support/HttpTestServer.h"
+#include "support/ReferenceScanner.h"
 #include "support/TempEnvironment.h"
 #include "text/JapaneseConversion.h"
 
@@ -355,12 +363,103 @@ void fuzzSntpReply(std::string_view input) {
     if (TVNetTimeSync::pendingCount() != 0) finding("the time synchronisation was never freed");
 }
 
+// --- .reg import ---------------------------------------------------------------------------------
+
+void fuzzRegImport(std::string_view input) {
+    static TempFolder folder;
+    static Registry store(folder / "registry.db");
+    std::vector<RegFileSection> sections;
+    try {
+        sections = parseRegFile(input);
+    } catch (const std::exception&) {
+        return;  // a text that cannot be read is refused as a whole
+    }
+    // Applied inside a transaction that is never committed, so every input meets an empty store.
+    Registry::Transaction scratch(store);
+    try {
+        applyRegFile(store, sections);
+    } catch (const std::exception&) {
+        return;
+    }
+    // What the store holds now exports to a text that imports again.
+    for (const auto& section : sections) {
+        if (section.remove || !store.keyExists(section.path)) continue;
+        std::string exported;
+        try {
+            exported = exportRegFile(store, section.path);
+        } catch (const ERegistryException&) {
+            continue;  // a string with a line break, which the text format cannot carry
+        }
+        try {
+            parseRegFile(exported);
+        } catch (const std::exception& error) {
+            finding(std::string("an exported key does not import again: ") + error.what());
+        }
+    }
+}
+
+// --- HTML scanner and checksum against the plain implementation
+// ----------------------------------------
+
+void compareScans(std::string_view page) {
+    static const std::vector<std::string> extensions = {".lzh", ".zip", ".exe"};
+    TVKestrinParser parser;
+    if (parser.TagRemovedCRC(page) != referenceTagRemovedCRC(page))
+        finding("the tag-stripped checksum differs from the plain rules");
+    std::string title;
+    std::vector<std::string> links;
+    parser.ScanPage(page, title, extensions, links);
+    ReferenceScan expected = referenceScanPage(page, extensions);
+    if (title != expected.title) finding("the page title differs from the plain rules");
+    if (links != expected.links) finding("the archive links differ from the plain rules");
+    TCRC32Calc crc;
+    if (crc.CalcBuffer(page) != referenceCrc32(page)) finding("CRC-32 differs from the plain one");
+}
+
+void fuzzScanner(std::string_view input) {
+    compareScans(input);
+    compareScans(PageToShiftJis(input));
+    // The helpers the engine runs on headers and links found in a page.
+    TVKestrinParser parser;
+    std::string value, letters;
+    parser.FindHeader(input, "Last-Modified:", value);
+    const auto split = input.find('\n');
+    const std::string_view first = input.substr(0, split);
+    const std::string_view second = split == std::string_view::npos ? "" : input.substr(split + 1);
+    parser.ResolveURL(first, second);
+    parser.LeadingLetters(parser.LinkFileName(second), letters);
+}
+
+// --- HTTP response reading
+// --------------------------------------------------------------------------
+
+void fuzzHttpResponse(std::string_view input) {
+    pump();
+    // A server of its own for each input: it joins its connection threads when it ends.
+    HttpTestServer server;
+    server.enqueue(HttpReply::rawBytes(std::string(input)));
+    TNMHTTP http;
+    http.TimeOut = 5000;
+    http.MaxMemoryBody = 1 << 20;
+    // Never follow a redirect: its target could lie beyond this machine.
+    http.OnRedirect = [](bool& handled) { handled = true; };
+    http.OnInvalidHost = [](bool& handled) { handled = false; };
+    try {
+        http.Get(server.url("/"));
+    } catch (const ESockError&) {
+        return;  // a clear error is a fine end for a broken reply
+    }
+    if (http.timedOut()) finding("the transfer timed out against a server that closed");
+    if (http.Body.size() > http.MaxMemoryBody) finding("the body grew past its limit");
+}
+
 }  // namespace
 
 const std::vector<FuzzTarget>& fuzzTargets() {
     static const std::vector<FuzzTarget> targets = {
         {"profile", fuzzProfile},   {"japanese", fuzzJapanese}, {"jis_iconv", fuzzJisIconv},
-        {"define", fuzzDefineItem}, {"sntp", fuzzSntpReply},
+        {"define", fuzzDefineItem}, {"sntp", fuzzSntpReply},    {"reg", fuzzRegImport},
+        {"scanner", fuzzScanner},   {"http", fuzzHttpResponse},
     };
     return targets;
 }
