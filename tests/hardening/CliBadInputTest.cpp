@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "support/CliRunner.h"
+#include "support/HttpTestServer.h"
 #include "support/TempEnvironment.h"
 
 namespace kestrin {
@@ -122,6 +123,96 @@ TEST(CliBadInput, Sntp) {
         {{"sntp", "127.0.0.1:" + silent.port(), "--timeout", "100", "--local-port", "0"}},
         // Our own port is taken by the silent server.
         {{"sntp", "127.0.0.1:" + silent.port(), "--local-port", silent.port(), "--timeout", "100"}},
+    });
+}
+
+TEST(CliBadInput, PageDiagnostics) {
+    const std::map<std::string, std::string> page = {{"page.html", "<title>x</title>"}};
+    std::vector<BadInvocation> cases;
+    for (std::string command : {"crc", "detect", "sjis", "scan"}) {
+        cases.push_back({{command}});
+        cases.push_back({{command, "{dir}/missing.html"}});
+        cases.push_back({{command, "{dir}"}});  // a folder is no file
+        cases.push_back({{command, "{dir}/page.html", "{dir}/page.html"}, page});
+        cases.push_back({{command, "--bogus", "{dir}/page.html"}, page});
+    }
+    cases.push_back({{"scan", "{dir}/page.html", "--ext"}, page});
+    runTable(cases);
+}
+
+TEST(CliBadInput, Reg) {
+    const std::string bad = "{dir}/bad.reg";
+    auto regFile = [](std::string text) {
+        return std::map<std::string, std::string>{{"bad.reg", std::move(text)}};
+    };
+    const std::string header = "Windows Registry Editor Version 5.00\r\n\r\n";
+    runTable({
+        {{"reg"}},
+        {{"reg", "frobnicate"}},
+        {{"reg", "add"}},
+        {{"reg", "add", "HKLM\\Software\\Kestrin", "/f"}},
+        {{"reg", "add", "Software\\NoHive", "/f"}},
+        {{"reg", "add", "HKCU\\Software\\K", "/v", "n", "/t", "REG_DWORD", "/d", "ten", "/f"}},
+        {{"reg", "add", "HKCU\\Software\\K", "/v", "n", "/t", "REG_DWORD", "/d", "4294967296",
+          "/f"}},
+        {{"reg", "add", "HKCU\\Software\\K", "/v", "b", "/t", "REG_BINARY", "/d", "abc", "/f"}},
+        {{"reg", "add", "HKCU\\Software\\K", "/v", "q", "/t", "REG_QWORD", "/d", "1", "/f"}},
+        {{"reg", "add", "HKCU\\Software\\K", "/v", "a", "/ve", "/f"}},
+        {{"reg", "add", "HKCU\\Software\\K", "/v"}},
+        {{"reg", "add", "HKCU\\Software\\K", "/v", "a", "/v", "b", "/f"}},
+        {{"reg", "add", "HKCU\\Software\\K", "/zz", "/f"}},
+        {{"reg", "query", "HKCU\\Software\\Missing"}},
+        {{"reg", "query", "HKCU\\Software\\Missing", "/v", "x"}},
+        {{"reg", "delete", "HKCU\\Software\\Missing", "/f"}},
+        {{"reg", "import"}},
+        {{"reg", "import", "{dir}/missing.reg"}},
+        {{"reg", "import", "{dir}"}},
+        {{"reg", "import", bad}, regFile("not a registry file\r\n")},
+        {{"reg", "import", bad}, regFile(header + "[HKEY_LOCAL_MACHINE\\Software]\r\n")},
+        {{"reg", "import", bad}, regFile(header + "[HKCU\\Software]\r\n\"n\"=dword:xyz\r\n")},
+        {{"reg", "import", bad}, regFile(header + "[HKCU\\Software]\r\n\"n\"=hex:0g\r\n")},
+        {{"reg", "import", bad}, regFile(header + "[HKCU\\Software]\r\n\"open=\"x\r\n")},
+        {{"reg", "import", bad}, regFile(header + "[HKCU\\Software\r\n")},
+        {{"reg", "import", bad}, regFile(header + "\"before any key\"=\"x\"\r\n")},
+        {{"reg", "import", bad}, regFile(std::string("\xff\xfe\0\0\x01binary", 10))},
+        {{"reg", "export", "HKCU\\Software\\Missing", "{dir}/out.reg"}},
+        {{"reg", "export", "HKCU\\Software\\Missing"}},
+    });
+}
+
+TEST(CliBadInput, Get) {
+    test::HttpTestServer server;
+    server.serve("/garbage", test::HttpReply::rawBytes("\x01\x02 garbage\r\n\r\n"));
+    server.serve("/cut", test::HttpReply::rawBytes("HTTP/1.0 200 O"));
+    const int closedPort = [] { return test::HttpTestServer().port(); }();
+    runTable({
+        {{"get"}},
+        {{"get", "http://"}},
+        {{"get", "https://127.0.0.1/"}},
+        {{"get", "ftp://127.0.0.1/"}},
+        {{"get", "http://127.0.0.1:99999/"}},
+        {{"get", "http://127.0.0.1:" + std::to_string(closedPort) + "/"}},
+        {{"get", server.url("/garbage")}},
+        {{"get", server.url("/cut")}},
+        {{"get", server.url("/"), "--proxy"}},
+        {{"get", server.url("/"), "--proxy", "127.0.0.1:port"}},
+        {{"get", server.url("/"), "--proxy-user", "nocolon"}},
+        {{"get", server.url("/"), "--bogus"}},
+        {{"get", server.url("/"), server.url("/")}},
+        {{"get", server.url("/"), "-o"}},
+        {{"get", server.url("/"), "-o", "{dir}/no/such/folder/file"}},
+    });
+}
+
+TEST(CliBadInput, Define) {
+    runTable({
+        {{"define"}},
+        {{"define", "frobnicate"}},
+        {{"define", "check"}},
+        {{"define", "check", "{dir}/missing.url"}},
+        {{"define", "check", "{dir}"}},
+        {{"define", "list", "a", "b"}},
+        {{"define", "list", "no such folder"}},
     });
 }
 
