@@ -7,8 +7,11 @@
 #include <string_view>
 
 #include "hardening/FuzzEntries.h"
+#include "support/TempEnvironment.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    // The settings store, Favorites and state folder of a fuzzer are temporary ones.
+    static kestrin::test::TempEnvironment environment;
     static const kestrin::test::FuzzTarget* target =
         kestrin::test::findFuzzTarget(KESTRIN_FUZZ_TARGET);
     if (!target) {

@@ -14,7 +14,9 @@
 #include <optional>
 #include <set>
 #include <stdexcept>
+#include <tuple>
 
+#include "catalogue/UpdateInfo.h"
 #include "clock/NetTimeSync.h"
 #include "define/CRC32Calc.h"
 #include "define/DefineItem.h"
@@ -453,13 +455,42 @@ void fuzzHttpResponse(std::string_view input) {
     if (http.Body.size() > http.MaxMemoryBody) finding("the body grew past its limit");
 }
 
+// --- update information files
+// --------------------------------------------------------------------------
+
+// Runs inside a TempEnvironment: it writes the catalogue of the store the environment names.
+void fuzzUpdateInfo(std::string_view input) {
+    const std::string author = "Software\\Renvane\\FuzzAuthor";
+    {
+        // One author with two pieces of software, afresh for every input.
+        Registry store;
+        store.deleteKey(author);
+        for (const auto& [key, name, build] :
+             {std::tuple{"tool", "Tool", 120u}, std::tuple{"kit", "Kit", 0x7FFFFFFFu}}) {
+            const std::string software = author + "\\" + key;
+            store.createKey(software);
+            store.write(software, "DistinctName", std::string(name));
+            store.write(software, "Build", build);
+        }
+        store.write(author + "\\kit", "NextBuild", 5u);
+    }
+    fs::path file = freshScratch("updateinfo") / "Download.inf";
+    writeFile(file, std::string(input));
+    bool newerFormat = false;
+    try {
+        EvaluateUpdateInfo(file, "FuzzAuthor", "Fuzz Author", newerFormat);
+    } catch (const std::exception&) {
+        // A store error is reported to the run, which goes on with the next author.
+    }
+}
+
 }  // namespace
 
 const std::vector<FuzzTarget>& fuzzTargets() {
     static const std::vector<FuzzTarget> targets = {
         {"profile", fuzzProfile},   {"japanese", fuzzJapanese}, {"jis_iconv", fuzzJisIconv},
         {"define", fuzzDefineItem}, {"sntp", fuzzSntpReply},    {"reg", fuzzRegImport},
-        {"scanner", fuzzScanner},   {"http", fuzzHttpResponse},
+        {"scanner", fuzzScanner},   {"http", fuzzHttpResponse}, {"updateinfo", fuzzUpdateInfo},
     };
     return targets;
 }
