@@ -8,6 +8,7 @@
 #include "app/PasswordScramble.h"
 #include "app/VRegEx.h"
 #include "clock/NetTimeSync.h"
+#include "define/ArchiveExtensions.h"
 #include "define/DefineEngine.h"
 #include "define/KestrinTree.h"
 #include "platform/Dialogs.h"
@@ -17,24 +18,6 @@
 namespace kestrin {
 
 namespace {
-
-constexpr const char* kDefaultExtList =
-    ".arj/.bz2/.cab/.exe/.gz/.ish/.lzh/.rar/.sit/.tar/.tgz/.yz1/.zip/";
-
-std::vector<std::string> splitExtensions(const std::string& list) {
-    std::vector<std::string> extensions;
-    std::string current;
-    for (char c : list) {
-        if (c != '/') {
-            current += c;
-        } else if (!current.empty()) {
-            extensions.push_back(current);
-            current.clear();
-        }
-    }
-    if (!current.empty()) extensions.push_back(current);
-    return extensions;
-}
 
 bool readBool(TVRegEx& reg, const std::string& name, bool def) {
     bool value = def;
@@ -93,7 +76,7 @@ CheckRunSettings loadCheckRunSettings() {
     if (proxy.ProxyAddress.empty()) takeBrowserProxy(proxy);
     settings.author.restrainError = readBool(reg, "RestrainError", false);
     settings.checkReflect = readBool(reg, "CheckReflect", true);
-    settings.extensions = splitExtensions(readString(reg, "ExtList", kDefaultExtList));
+    settings.extensions = splitExtList(readString(reg, "ExtList", std::string(kDefaultExtList)));
     // Without a stored server none of the clock values is read: automatic sync stays off.
     if (reg.ValueExists("NTPServer")) {
         settings.ntpServer = reg.ReadString("NTPServer");
@@ -202,6 +185,19 @@ bool CheckRun::cancel() {
     return stopped;
 }
 
+void configureDefineEngine(TVKestrinDefineEngine& engine, const CheckRunSettings& settings) {
+    const ProxySettings& proxy = settings.author.proxy;
+    if (proxy.UseProxy) {
+        engine.ProxyHost = proxy.ProxyAddress;
+        engine.ProxyPort = proxy.ProxyPort;
+        engine.DisableProxyCache = proxy.DisableProxyCache;
+        engine.UseAuthenticate = proxy.UseAuthenticate;
+        engine.ProxyUserID = proxy.UserID;
+        engine.ProxyPassword = proxy.Password;
+    }
+    engine.ExtList = settings.extensions;
+}
+
 void CheckRun::runDefineChecks(const std::vector<DefineRow>& rows, std::vector<ResultsRow>& found) {
     defineState_ = DefineProgressState{};
     defineState_.workText = "待機しています...";
@@ -214,16 +210,7 @@ void CheckRun::runDefineChecks(const std::vector<DefineRow>& rows, std::vector<R
     engine.OnProgress = [this](TVKestrinDefineEngine&, int position, int maximum,
                                const std::string& message,
                                int phase) { defineProgress(position, maximum, message, phase); };
-    const ProxySettings& proxy = settings_.author.proxy;
-    if (proxy.UseProxy) {
-        engine.ProxyHost = proxy.ProxyAddress;
-        engine.ProxyPort = proxy.ProxyPort;
-        engine.DisableProxyCache = proxy.DisableProxyCache;
-        engine.UseAuthenticate = proxy.UseAuthenticate;
-        engine.ProxyUserID = proxy.UserID;
-        engine.ProxyPassword = proxy.Password;
-    }
-    engine.ExtList = settings_.extensions;
+    configureDefineEngine(engine, settings_);
 
     const std::string today = todayText();
     for (std::size_t index = 0; index < rows.size(); ++index) {

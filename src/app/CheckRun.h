@@ -39,6 +39,9 @@ struct CheckRunSettings {
 // browser's proxy when none is set). A value of the wrong type raises.
 CheckRunSettings loadCheckRunSettings();
 
+// Gives the define engine the run's proxy and archive extensions.
+void configureDefineEngine(TVKestrinDefineEngine& engine, const CheckRunSettings& settings);
+
 // Synchronises the clock through TVNetTimeSync with the run's server and limits; every status
 // text goes to `onStatus`. With `waitForEnd` (no window to keep alive) synchronize() pumps
 // messages until the synchronisation has ended.

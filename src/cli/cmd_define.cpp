@@ -8,9 +8,8 @@
 
 #include <filesystem>
 #include <iostream>
-#include <sstream>
 
-#include "app/VRegEx.h"
+#include "app/CheckRun.h"
 #include "cli/Command.h"
 #include "define/DefineEngine.h"
 #include "define/KestrinTree.h"
@@ -20,10 +19,6 @@ namespace kestrin::cli {
 
 namespace {
 
-constexpr const char* kDefaultExtensions =
-    ".arj/.bz2/.cab/.exe/.gz/.ish/.lzh/.rar/.sit/.tar/"
-    ".tgz/.yz1/.zip/";
-
 bool hasError(const TVDefineItem& item) {
     return !item.Error.empty() && item.Error != kNoError;
 }
@@ -31,20 +26,6 @@ bool hasError(const TVDefineItem& item) {
 std::string markOf(const TVDefineItem& item) {
     if (hasError(item)) return "error";
     return item.Updated ? "updated" : "-";
-}
-
-// The archive extensions of the settings ("ExtList": each entry followed by "/").
-std::vector<std::string> archiveExtensions() {
-    TVRegEx store;
-    store.OpenRenvaneKey();
-    std::string stored;
-    store.ReadStringDef("ExtList", stored, kDefaultExtensions);
-    std::vector<std::string> extensions;
-    std::istringstream entries(stored);
-    for (std::string entry; std::getline(entries, entry, '/');) {
-        if (!entry.empty()) extensions.push_back(entry);
-    }
-    return extensions;
 }
 
 // The tree node of `folder` (below the define root, or a full path inside it); "" is the root.
@@ -75,7 +56,7 @@ int listItems(const Arguments& arguments) {
 int checkItems(const Arguments& files) {
     if (files.empty()) throw UsageError("no item file given");
     TVKestrinDefineEngine engine;
-    engine.ExtList = archiveExtensions();
+    configureDefineEngine(engine, loadCheckRunSettings());
     int status = 0;
     for (const auto& file : files) {
         // A check writes its findings: never into a file that was not an item file.

@@ -7,32 +7,19 @@
 
 #include "cli/Command.h"
 #include "cli/InputFile.h"
+#include "define/ArchiveExtensions.h"
 #include "define/KestrinParser.h"
 
 namespace kestrin::cli {
 namespace {
 
-// The archive extension list of a fresh installation.
-constexpr std::string_view kDefaultExtensions =
-    ".arj/.bz2/.cab/.exe/.gz/.ish/.lzh/.rar/.sit/.tar/.tgz/.yz1/.zip/";
-
-std::vector<std::string> splitList(std::string_view list, char separator) {
-    std::vector<std::string> items;
-    while (!list.empty()) {
-        const std::size_t end = std::min(list.find(separator), list.size());
-        if (end > 0) items.emplace_back(list.substr(0, end));
-        list.remove_prefix(std::min(end + 1, list.size()));
-    }
-    return items;
-}
-
 int runScan(const Arguments& arguments) {
     std::string file;
-    std::vector<std::string> extensions = splitList(kDefaultExtensions, '/');
+    std::vector<std::string> extensions = splitExtList(kDefaultExtList);
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         if (arguments[i] == "--ext") {
             if (++i == arguments.size()) throw UsageError("--ext needs a list such as .lzh,.zip");
-            extensions = splitList(arguments[i], ',');
+            extensions = splitExtList(arguments[i], ',');
         } else if (file.empty()) {
             file = arguments[i];
         } else {

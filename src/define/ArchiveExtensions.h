@@ -1,0 +1,17 @@
+#pragma once
+// The archive extension list ("ExtList" of the settings): each extension followed by "/".
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kestrin {
+
+// The list of a fresh installation.
+inline constexpr std::string_view kDefaultExtList =
+    ".arj/.bz2/.cab/.exe/.gz/.ish/.lzh/.rar/.sit/.tar/.tgz/.yz1/.zip/";
+
+// The entries of a list separated by `separator`, empty entries left out.
+std::vector<std::string> splitExtList(std::string_view list, char separator = '/');
+
+}  // namespace kestrin
