@@ -16,6 +16,9 @@ std::filesystem::path downloadFilePath() {
 AuthorCheckRun::AuthorCheckRun(bool& cancelled) : cancelled_(cancelled) {
     prepareClient(http_);
     http_.InputFileMode = true;
+    // An update information file is a few kilobytes; a server that sends without end must
+    // not fill the disk.
+    http_.MaxFileBody = kMaxUpdateInfoBytes;
     attachHandlers();
 }
 

@@ -3,6 +3,7 @@
 // stores the check mark, and for every checked author downloads the update information file
 // into the state folder and evaluates it. Failures are told through the dialog service.
 
+#include <cstddef>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -24,6 +25,9 @@ struct AuthorCheckResults {
     std::vector<ResultsRow> rows;
     std::vector<AuthorNotice> notices;
 };
+
+// The largest update information file a run downloads.
+inline constexpr std::size_t kMaxUpdateInfoBytes = std::size_t{16} << 20;
 
 // Where every author's update information file is downloaded to, one after the other.
 std::filesystem::path downloadFilePath();

@@ -272,6 +272,8 @@ void TNMHTTP::readBody(HttpCommand command, BodyFile* file) {
     }
     auto take = [&](const char* bytes, std::size_t size) {
         if (file) {
+            if (static_cast<std::size_t>(bytesReceived_) + size > MaxFileBody)
+                throw ESockError("Response body too large");
             file->write(bytes, size);
         } else {
             if (Body.size() + size > MaxMemoryBody) {

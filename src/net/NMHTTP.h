@@ -58,6 +58,10 @@ class TNMHTTP {
     THeaderInfo HeaderInfo;
     // A memory-mode body larger than this ends the transfer (tests lower it).
     std::size_t MaxMemoryBody = kMaxMemoryBodyBytes;
+    // A file-mode body larger than this ends the transfer (the target stays as it was); by
+    // default there is no bound, as a download may be large. Callers that expect a small file
+    // set one, so that an endless body cannot fill the disk.
+    std::size_t MaxFileBody = SIZE_MAX;
 
     // Events, in the order a transfer can fire them.
     HandledEvent OnInvalidHost;

@@ -7,8 +7,11 @@
 #include <chrono>
 #include <filesystem>
 
+#include "catalogue/AuthorCheckRun.h"
+#include "catalogue/CatalogueFixture.h"
 #include "define/DefineEngine.h"
 #include "net/NMHTTP.h"
+#include "platform/Dialogs.h"
 #include "platform/PollPump.h"
 #include "support/CliRunner.h"
 #include "support/HttpTestServer.h"
@@ -98,6 +101,20 @@ TEST_F(HostileServer, EveryTransferEndsWithAClearErrorWithinTheLimits) {
     }
 }
 
+TEST_F(HostileServer, AnEndlessBodyInFileModeStopsAtItsBoundAndKeepsTheTarget) {
+    test::TempFolder folder;
+    const fs::path target = folder / "Download.inf";
+    test::writeFile(target, "old content");
+    TNMHTTP http;
+    http.InputFileMode = true;
+    http.Body = target.string();
+    http.MaxFileBody = 1 << 20;
+    server.enqueue(endless("HTTP/1.0 200 OK\r\n\r\n", std::string(65536, 'b')));
+    EXPECT_EQ(getError(http, server.url("/")), "Response body too large");
+    EXPECT_LE(http.bytesReceived(), 1 << 20);
+    EXPECT_EQ(test::readFile(target), "old content");
+}
+
 TEST_F(HostileServer, ASilentServerTimesOutOrIsCancelled) {
     HttpReply silent = HttpReply::rawBytes("");
     silent.stall = true;  // accepts, reads the request, never answers
@@ -170,6 +187,28 @@ TEST_F(HostileServer, ACancelledCheckLetsTheRunGoOnWithTheNextItem) {
     EXPECT_NE(checked[0].Error, kNoError);
     EXPECT_EQ(checked[1].Error, kNoError);
     EXPECT_TRUE(checked[1].Updated);
+}
+
+TEST_F(HostileServer, AnAuthorCheckRunGoesOnWithTheNextAuthor) {
+    for (const auto& hostile : hostileServers()) {
+        SCOPED_TRACE(hostile.name);
+        test::TempEnvironment environment;
+        ScriptedDialogs dialogs;
+        ScopedDialogs scoped(dialogs);
+        server.serve("/hostile.inf", hostile.reply);
+        server.serve("/good.inf", HttpReply::ok("[Soft1]\r\nDistinctName=Tool\r\nBuild=2\r\n"));
+        test::addAuthor("Hostile", "Hal", server.url("/hostile.inf"));
+        test::addAuthor("Good", "Gus", server.url("/good.inf"));
+        test::addSoftware("Good", "tool", "Tool", 1);
+
+        bool cancelled = false, newerFormat = false;
+        AuthorCheckRun run(cancelled);
+        AuthorProgress progress;
+        auto results = run.RunAuthorChecks(FillAuthorList(true), newerFormat, progress);
+        ASSERT_EQ(results.rows.size(), 1u);
+        EXPECT_EQ(results.rows[0].keyName, "Good\\tool");
+        EXPECT_FALSE(dialogs.shown().empty()) << "the failure was not told";
+    }
 }
 
 }  // namespace
