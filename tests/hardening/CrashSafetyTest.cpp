@@ -126,7 +126,10 @@ TEST(CrashSafety, AKilledWriterLeavesOldOrNewContentAndEveryReportedStoreWrite) 
     WatchedFile item{environment.favorites() / "item.url", writeItemAt};
     WatchedFile profile{environment.root() / "file.ini", writeProfile};
     std::mt19937 random(std::random_device{}());
-    std::uniform_int_distribution<int> killAfterMs(1, 40);
+    // The kill comes a random number of reported writes into the round, and a random moment
+    // after the last of them, so that it lands anywhere in a write however fast the writer is.
+    std::uniform_int_distribution<int> reportsBeforeKill(0, 6);
+    std::uniform_int_distribution<int> thenMicroseconds(0, 5000);
 
     std::vector<std::uint32_t> storeDone;
     std::uint32_t first = 1;
@@ -140,24 +143,32 @@ TEST(CrashSafety, AKilledWriterLeavesOldOrNewContentAndEveryReportedStoreWrite) 
             runWriter(environment, pipeFds[1], first);
         }
         ::close(pipeFds[1]);
-        const int delay = killAfterMs(random);
-        std::this_thread::sleep_for(std::chrono::milliseconds(delay));
+
+        std::optional<std::uint32_t> itemReported, profileReported;
+        auto take = [&](const Report& record) {
+            if (record.what == Done::Item) itemReported = record.generation;
+            if (record.what == Done::Profile) profileReported = record.generation;
+            if (record.what == Done::Store) storeDone.push_back(record.generation);
+        };
+        Report record;
+        const int reports = reportsBeforeKill(random);
+        for (int i = 0; i < reports; ++i) {
+            ASSERT_EQ(::read(pipeFds[0], &record, sizeof record), ssize_t(sizeof record))
+                << "the writer stopped reporting";
+            take(record);
+        }
+        const int delay = thenMicroseconds(random);
+        std::this_thread::sleep_for(std::chrono::microseconds(delay));
         ::kill(writer, SIGKILL);
         int status = 0;
         ::waitpid(writer, &status, 0);
         ASSERT_TRUE(WIFSIGNALED(status)) << "the writer ended by itself, status " << status;
-
-        std::optional<std::uint32_t> itemReported, profileReported;
-        Report record;
-        while (::read(pipeFds[0], &record, sizeof record) == sizeof record) {
-            if (record.what == Done::Item) itemReported = record.generation;
-            if (record.what == Done::Profile) profileReported = record.generation;
-            if (record.what == Done::Store) storeDone.push_back(record.generation);
-        }
+        while (::read(pipeFds[0], &record, sizeof record) == sizeof record)
+            take(record);
         ::close(pipeFds[0]);
 
-        SCOPED_TRACE("round " + std::to_string(round) + ", killed after " + std::to_string(delay) +
-                     " ms");
+        SCOPED_TRACE("round " + std::to_string(round) + ", killed " + std::to_string(delay) +
+                     " us after report " + std::to_string(reports));
         item.expectOldOrNew(itemReported, first);
         profile.expectOldOrNew(profileReported, first);
         first = std::max({first, item.holds, profile.holds}) + 2;
