@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include "define/CRC32Calc.h"
 #include "define/PagePreparation.h"
@@ -122,11 +123,31 @@ std::size_t serverRootEnd(std::string_view url) {
 
 }  // namespace
 
+class TVKestrinParser::ScanBuffer {
+  public:
+    explicit ScanBuffer(TVKestrinParser& parser) : parser_(parser), wasScanning_(parser.scanning_) {
+        parser_.scanning_ = true;
+    }
+    ~ScanBuffer() { parser_.scanning_ = wasScanning_; }
+    ScanBuffer(const ScanBuffer&) = delete;
+    ScanBuffer& operator=(const ScanBuffer&) = delete;
+
+    std::string& prepare(std::string_view page, LetterCase letterCase) {
+        return (wasScanning_ ? own_ : parser_.scanText_).prepare(page, letterCase);
+    }
+
+  private:
+    TVKestrinParser& parser_;
+    bool wasScanning_;
+    ScanTextBuffer own_;
+};
+
 bool TVKestrinParser::ScanPage(std::string_view page, std::string& title,
                                const std::vector<std::string>& extensions,
                                std::vector<std::string>& links) {
     links.clear();
-    const std::string text = PrepareScanText(page, LetterCase::Keep);
+    ScanBuffer buffer(*this);
+    const std::string_view text = buffer.prepare(page, LetterCase::Keep);
     title = cp932ToUtf8(findTitle(text));
 
     std::vector<std::string> wanted;
@@ -162,15 +183,20 @@ bool TVKestrinParser::ScanPage(std::string_view page, std::string& title,
 // The checksum's rules delete each tag from the text and scan on from where it stood. All
 // searches look only at the text from that place on, which is always a suffix of the
 // prepared text, and the kept text before it holds no "<" (so the first "</A>" of the whole
-// text lies in that suffix, too). So one forward pass that copies the kept text gives the same
-// bytes in linear time.
+// text lies in that suffix, too). So one forward pass that keeps the text between tags gives
+// the same bytes in linear time. The kept text moves down in place: it is written only below
+// the tag just found, where no later search looks.
 std::string TVKestrinParser::TagRemovedCRC(std::string_view page) {
-    const std::string text = PrepareScanText(page, LetterCase::Upper);
-    std::string kept;
-    kept.reserve(text.size());
+    ScanBuffer buffer(*this);
+    std::string& text = buffer.prepare(page, LetterCase::Upper);
+    const auto keep = [&text](std::size_t kept, std::size_t from, std::size_t length) {
+        std::memmove(text.data() + kept, text.data() + from, length);
+        return kept + length;
+    };
     TagScanner tags(text);
     ForwardSearch anchorEnd(text, "</A>");
     ProgressThrottle progress(*this);
+    std::size_t kept = 0;  // the length of the kept text
     std::size_t rest = 0;  // where the unscanned text starts
     while (const auto tag = tags.next(rest)) {
         std::size_t end = tag->end;
@@ -179,15 +205,15 @@ std::string TVKestrinParser::TagRemovedCRC(std::string_view page) {
             const std::size_t closing = anchorEnd.from(rest);
             if (closing != npos) end = closing + 4;
         }
-        kept.append(text, rest, tag->start - rest);
+        kept = keep(kept, rest, tag->start - rest);
         // Nothing is deleted when the end falls before the "<"; the scan stays at the "<".
         rest = std::max(end, tag->start);
-        progress.report(rest, kept.size(), kept.size() + text.size() - rest);
+        progress.report(rest, kept, kept + text.size() - rest);
     }
-    kept.append(text, rest);
-    progress.finish(kept.size());
+    kept = keep(kept, rest, text.size() - rest);
+    progress.finish(kept);
 
-    const std::string_view trimmed = trimControls(kept);
+    const std::string_view trimmed = trimControls(std::string_view(text).substr(0, kept));
     char digits[9];
     std::snprintf(digits, sizeof digits, "%08X", TCRC32Calc().CalcBuffer(trimmed));
     return digits;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "define/HTMLParser.h"
+#include "define/PagePreparation.h"
 
 namespace kestrin {
 
@@ -46,6 +47,14 @@ class TVKestrinParser : public TVHTMLParser {
     // The ASCII letters at the start of the file name without its extension; true when
     // there are any.
     bool LeadingLetters(std::string_view fileName, std::string& letters) const;
+
+  private:
+    // The buffer one scan prepares the page into: the kept one, or a fresh one for a scan that
+    // an OnProgress handler starts while another is running.
+    class ScanBuffer;
+
+    ScanTextBuffer scanText_;  // kept from scan to scan, so big pages cost no fresh memory
+    bool scanning_ = false;
 };
 
 }  // namespace kestrin

@@ -11,13 +11,19 @@ std::string PageToShiftJis(std::string_view page) {
 }
 
 std::string PrepareScanText(std::string_view page, LetterCase letterCase) {
-    const std::string sjis = PageToShiftJis(page);
-    std::string text;
-    text.reserve(sjis.size() + 2);
-    appendReplacingLineBreaks(text, sjis, " ");
-    if (letterCase == LetterCase::Upper) cp932UpperInPlace(text);
-    text += ">>";
-    return text;
+    ScanTextBuffer buffer;
+    return std::move(buffer.prepare(page, letterCase));
+}
+
+std::string& ScanTextBuffer::prepare(std::string_view page, LetterCase letterCase) {
+    const std::string_view sjis =
+        ConvertCodeInto(page, JapaneseCode::SJIS, converted_) ? std::string_view(converted_) : page;
+    text_.clear();
+    text_.reserve(sjis.size() + 2);
+    appendReplacingLineBreaks(text_, sjis, " ");
+    if (letterCase == LetterCase::Upper) cp932UpperInPlace(text_);
+    text_ += ">>";
+    return text_;
 }
 
 }  // namespace kestrin

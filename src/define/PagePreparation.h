@@ -17,4 +17,17 @@ enum class LetterCase { Keep, Upper };
 // character), and the sentinel ">>" appended, so that every "<" has a ">" after it.
 std::string PrepareScanText(std::string_view page, LetterCase letterCase);
 
+// Prepares pages as PrepareScanText does into buffers it keeps: pages are megabytes, and a
+// fresh buffer for each costs more in page faults than the scan itself. Scanning one page
+// twice, or page after page, allocates nothing once the buffers have grown.
+class ScanTextBuffer {
+  public:
+    // The prepared text, valid until the next call; the caller may change it in place.
+    std::string& prepare(std::string_view page, LetterCase letterCase);
+
+  private:
+    std::string converted_;  // only for pages in JIS or EUC-JP
+    std::string text_;
+};
+
 }  // namespace kestrin

@@ -189,6 +189,7 @@ BytePair fullWidthKana(unsigned char kana, unsigned char mark, bool& merged) {
 // follows a pair. Nothing is added at the end.
 class JisWriter {
   public:
+    explicit JisWriter(std::string& out) : out_(out) {}
     void single(unsigned char c) {
         if (twoByte_) out_ += "\x1B(J";
         twoByte_ = false;
@@ -199,10 +200,9 @@ class JisWriter {
         twoByte_ = true;
         append(out_, pair);
     }
-    std::string take() { return std::move(out_); }
 
   private:
-    std::string out_;
+    std::string& out_;
     bool twoByte_ = false;
 };
 
@@ -239,32 +239,6 @@ JapaneseCode DetectCode(std::string_view text) {
     return code;
 }
 
-std::string ConvertCode(std::string_view text, JapaneseCode target) {
-    using enum JapaneseCode;
-    const JapaneseCode code = DetectCode(text);
-    if (code == ASCII || code == BINARY || code == EUC_OR_SJIS || code == target) {
-        return std::string(text);
-    }
-    const bool jis = code == JIS_NEW || code == JIS_OLD;
-    switch (target) {
-        case JIS_NEW:
-            if (code == EUC) return EucToJis(text);
-            if (code == SJIS) return SjisToJis(text);
-            break;
-        case EUC:
-            if (jis) return JisToEuc(text);
-            if (code == SJIS) return SjisToEuc(text);
-            break;
-        case SJIS:
-            if (jis) return JisToSjis(text);
-            if (code == EUC) return EucToSjis(text);
-            break;
-        default:
-            break;
-    }
-    return std::string(text);
-}
-
 BytePair JisCharToSjis(unsigned char j1, unsigned char j2) {
     const auto s1 = static_cast<unsigned char>((j1 + 1) / 2 + (j1 < 0x5F ? 0x70 : 0xB0));
     unsigned char s2;
@@ -290,10 +264,13 @@ BytePair SjisCharToJis(unsigned char s1, unsigned char s2) {
     return {j1, j2};
 }
 
+namespace {
+
+// Each converter appends to `out`, which the caller has emptied.
+
 // A text ending in ESC $ B or ESC $ @ has no character after the escape: nothing is written
 // for it (the pair would start at the terminating zero and run past it).
-std::string JisToSjis(std::string_view text) {
-    std::string out;
+void jisToSjisInto(std::string_view text, std::string& out) {
     out.reserve(text.size());
     JisWalker walker(text);
     for (std::size_t i = walker.next(); i != kEnd; i = walker.next()) {
@@ -307,11 +284,9 @@ std::string JisToSjis(std::string_view text) {
             break;
         }
     }
-    return out;
 }
 
-std::string JisToEuc(std::string_view text) {
-    std::string out;
+void jisToEucInto(std::string_view text, std::string& out) {
     out.reserve(text.size());
     JisWalker walker(text);
     for (std::size_t i = walker.next(); i != kEnd; i = walker.next()) {
@@ -320,11 +295,9 @@ std::string JisToEuc(std::string_view text) {
         out += static_cast<char>(c);
         walker.consume(1);
     }
-    return out;
 }
 
-std::string EucToSjis(std::string_view text) {
-    std::string out;
+void eucToSjisInto(std::string_view text, std::string& out) {
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
         const unsigned char c = byteAt(text, i);
@@ -340,11 +313,9 @@ std::string EucToSjis(std::string_view text) {
             i += 2;
         }
     }
-    return out;
 }
 
-std::string SjisToEuc(std::string_view text) {
-    std::string out;
+void sjisToEucInto(std::string_view text, std::string& out) {
     out.reserve(text.size() * 2);
     for (std::size_t i = 0; i < text.size();) {
         const unsigned char c = byteAt(text, i);
@@ -360,12 +331,11 @@ std::string SjisToEuc(std::string_view text) {
             i += 2;
         }
     }
-    return out;
 }
 
 // 0x8E followed by a byte that is no half-width kana is written like any other byte pair.
-std::string EucToJis(std::string_view text) {
-    JisWriter writer;
+void eucToJisInto(std::string_view text, std::string& out) {
+    JisWriter writer(out);
     for (std::size_t i = 0; i < text.size();) {
         const unsigned char c = byteAt(text, i);
         const unsigned char c2 = byteAt(text, i + 1);
@@ -382,11 +352,10 @@ std::string EucToJis(std::string_view text) {
             i += 2;
         }
     }
-    return writer.take();
 }
 
-std::string SjisToJis(std::string_view text) {
-    JisWriter writer;
+void sjisToJisInto(std::string_view text, std::string& out) {
+    JisWriter writer(out);
     for (std::size_t i = 0; i < text.size();) {
         const unsigned char c = byteAt(text, i);
         if (c < 0x80) {
@@ -401,7 +370,81 @@ std::string SjisToJis(std::string_view text) {
             i += 2;
         }
     }
-    return writer.take();
+}
+
+// The converter from the detected code to the target, or none when the text stays as it is.
+using Converter = void (*)(std::string_view, std::string&);
+Converter converterFor(JapaneseCode code, JapaneseCode target) {
+    using enum JapaneseCode;
+    const bool jis = code == JIS_NEW || code == JIS_OLD;
+    switch (target) {
+        case JIS_NEW:
+            if (code == EUC) return eucToJisInto;
+            if (code == SJIS) return sjisToJisInto;
+            break;
+        case EUC:
+            if (jis) return jisToEucInto;
+            if (code == SJIS) return sjisToEucInto;
+            break;
+        case SJIS:
+            if (jis) return jisToSjisInto;
+            if (code == EUC) return eucToSjisInto;
+            break;
+        default:
+            break;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+bool ConvertCodeInto(std::string_view text, JapaneseCode target, std::string& out) {
+    const Converter convert = converterFor(DetectCode(text), target);
+    if (!convert) return false;
+    out.clear();
+    convert(text, out);
+    return true;
+}
+
+std::string ConvertCode(std::string_view text, JapaneseCode target) {
+    std::string out;
+    return ConvertCodeInto(text, target, out) ? out : std::string(text);
+}
+
+std::string JisToSjis(std::string_view text) {
+    std::string out;
+    jisToSjisInto(text, out);
+    return out;
+}
+
+std::string JisToEuc(std::string_view text) {
+    std::string out;
+    jisToEucInto(text, out);
+    return out;
+}
+
+std::string EucToSjis(std::string_view text) {
+    std::string out;
+    eucToSjisInto(text, out);
+    return out;
+}
+
+std::string SjisToEuc(std::string_view text) {
+    std::string out;
+    sjisToEucInto(text, out);
+    return out;
+}
+
+std::string EucToJis(std::string_view text) {
+    std::string out;
+    eucToJisInto(text, out);
+    return out;
+}
+
+std::string SjisToJis(std::string_view text) {
+    std::string out;
+    sjisToJisInto(text, out);
+    return out;
 }
 
 }  // namespace kestrin

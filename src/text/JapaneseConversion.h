@@ -31,6 +31,9 @@ JapaneseCode DetectCode(std::string_view text);
 // otherwise (ASCII, BINARY, EUC_OR_SJIS, already the target, or a target other than JIS_NEW,
 // EUC and SJIS) returns it unchanged.
 std::string ConvertCode(std::string_view text, JapaneseCode target);
+// ConvertCode into `out`, whose contents are replaced and whose capacity is reused; false, and
+// `out` untouched, when the text stays as it is.
+bool ConvertCodeInto(std::string_view text, JapaneseCode target, std::string& out);
 
 using BytePair = std::array<unsigned char, 2>;
 

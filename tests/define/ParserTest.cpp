@@ -231,5 +231,34 @@ TEST(KestrinParser, ThrottlesProgress) {
     check("scan");
 }
 
+// The parser keeps its page buffer between scans; a scan that a progress handler starts on the
+// same parser must not disturb the one in progress.
+TEST(KestrinParser, ScanStartedFromProgressLeavesTheRunningScanIntact) {
+    std::string page = "<title>Outer</title>";
+    while (page.size() < 200 * 1024)
+        page += "<p>outer text <a href=o.lzh>o</a>\r\n";
+    const std::string inner = "<title>Inner</title><P>other words<a href=i.zip>i</a>";
+    TVKestrinParser parser;
+    int nested = 0;
+    parser.OnProgress = [&](TVKestrinParser& sender, std::int64_t, std::int64_t) {
+        if (nested++ > 0) return;
+        EXPECT_EQ(sender.TagRemovedCRC(inner), test::referenceTagRemovedCRC(inner));
+        std::string title;
+        std::vector<std::string> links;
+        sender.ScanPage(inner, title, {".zip"}, links);
+        EXPECT_EQ(title, "Inner");
+    };
+    // A parser of its own scans the page undisturbed.
+    TVKestrinParser alone;
+    EXPECT_EQ(parser.TagRemovedCRC(page), alone.TagRemovedCRC(page));
+    nested = 0;
+    std::string title, expectedTitle;
+    std::vector<std::string> links, expectedLinks;
+    parser.ScanPage(page, title, {".lzh"}, links);
+    alone.ScanPage(page, expectedTitle, {".lzh"}, expectedLinks);
+    EXPECT_EQ(title, expectedTitle);
+    EXPECT_EQ(links, expectedLinks);
+}
+
 }  // namespace
 }  // namespace kestrin
