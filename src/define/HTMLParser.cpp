@@ -4,6 +4,7 @@ namespace kestrin {
 
 namespace {
 constexpr auto npos = std::string_view::npos;
+constexpr std::string_view kCommentStart = "<!--";
 
 // Everything but the last character: an unquoted value that runs to the end of the tag text
 // loses the tag's closing ">".
@@ -34,7 +35,9 @@ std::size_t ForwardSearch::from(std::size_t position) {
                         (found_ == npos || position <= found_);
     if (!cached) {
         searchedFrom_ = position;
-        found_ = text_.find(pattern_, position);
+        // A one-byte pattern ("<", ">") goes to the library's byte search.
+        found_ = pattern_.size() == 1 ? text_.find(pattern_.front(), position)
+                                      : text_.find(pattern_, position);
     }
     return found_;
 }
@@ -49,7 +52,7 @@ TagScanner::TagScanner(std::string_view text)
 std::optional<TagScanner::Tag> TagScanner::next(std::size_t position) {
     const std::size_t open = open_.from(position);
     if (open == npos) return std::nullopt;
-    if (text_.compare(open, 4, "<!--") == 0) {
+    if (text_.substr(open).starts_with(kCommentStart)) {
         // The end is searched from `position`, so an earlier "-->" ends the comment before
         // its start; the next search, from the "<", then finds the real end.
         if (const std::size_t end = commentEnd_.from(position); end != npos) {
@@ -89,24 +92,36 @@ bool TVHTMLParser::NextTag(std::string_view text, std::size_t& position, std::st
     return true;
 }
 
-bool TVHTMLParser::ParseTag(std::string_view tag, std::string& name,
-                            std::vector<TagAttribute>& attributes) const {
+bool splitTag(std::string_view tag, std::string_view& name,
+              std::vector<TagAttributeView>& attributes) {
     attributes.clear();
-    name.clear();
+    name = {};
     const std::string_view text = trimControls(tag);
     const std::size_t space = text.find(' ');
     if (space == npos) return false;
     name = trimControls(text.substr(0, space));
     std::string_view rest = trimControls(text.substr(space + 1));
     for (std::size_t equals = rest.find('='); equals != npos; equals = rest.find('=')) {
-        TagAttribute attribute;
+        TagAttributeView attribute;
         attribute.name = trimControls(rest.substr(0, equals));
         rest = trimControls(rest.substr(equals + 1));
         attribute.value = takeValue(rest);
         rest = trimControls(rest);
-        attributes.push_back(std::move(attribute));
+        attributes.push_back(attribute);
     }
     return !name.empty();
+}
+
+bool TVHTMLParser::ParseTag(std::string_view tag, std::string& name,
+                            std::vector<TagAttribute>& attributes) const {
+    std::string_view nameView;
+    std::vector<TagAttributeView> views;
+    const bool parsed = splitTag(tag, nameView, views);
+    name = nameView;
+    attributes.clear();
+    for (const auto& view : views)
+        attributes.push_back({std::string(view.name), std::string(view.value)});
+    return parsed;
 }
 
 }  // namespace kestrin

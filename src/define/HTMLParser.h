@@ -53,6 +53,17 @@ struct TagAttribute {
     std::string value;
 };
 
+// An attribute as views into the tag text it came from.
+struct TagAttributeView {
+    std::string_view name;
+    std::string_view value;
+};
+
+// ParseTag's split without copies, for scans that look at every tag of a page; `attributes`
+// keeps its capacity from tag to tag.
+bool splitTag(std::string_view tag, std::string_view& name,
+              std::vector<TagAttributeView>& attributes);
+
 // Trimmed of leading and trailing spaces and control characters (bytes up to 0x20).
 std::string_view trimControls(std::string_view text);
 

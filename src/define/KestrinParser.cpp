@@ -24,12 +24,19 @@ bool equalIgnoringCase(std::string_view a, std::string_view b) {
                       [](char x, char y) { return asciiUpper(x) == asciiUpper(y); });
 }
 
-std::size_t findIgnoringCase(std::string_view text, std::string_view pattern,
-                             std::size_t from = 0) {
-    if (from > text.size()) return npos;
-    const auto found = std::search(text.begin() + from, text.end(), pattern.begin(), pattern.end(),
-                                   [](char x, char y) { return asciiUpper(x) == asciiUpper(y); });
-    return found == text.end() && !pattern.empty() ? npos : found - text.begin();
+bool isAsciiLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() && equalIgnoringCase(text.substr(0, prefix.size()), prefix);
+}
+
+std::size_t findIgnoringCase(std::string_view text, std::string_view pattern) {
+    for (std::size_t at = 0; at + pattern.size() <= text.size(); ++at) {
+        if (startsWithIgnoringCase(text.substr(at), pattern)) return at;
+    }
+    return npos;
 }
 
 // From the last "." after the last "\" or ":", dot included; the second byte of a double-byte
@@ -46,10 +53,18 @@ std::string_view fileExtension(std::string_view name) {
 }
 
 // The title: between the first "<TITLE>" and the first "</TITLE>"; from the 7th character
-// when there is no "<TITLE>"; empty when "</TITLE>" is missing or comes first.
+// when there is no "<TITLE>"; empty when "</TITLE>" is missing or comes first. Both are looked
+// for in one pass over the "<"s of the page.
 std::string_view findTitle(std::string_view text) {
-    const std::size_t open = findIgnoringCase(text, "<TITLE>");
-    const std::size_t close = findIgnoringCase(text, "</TITLE>");
+    constexpr std::string_view kOpen = "<TITLE>", kClose = "</TITLE>";
+    std::size_t open = npos;
+    std::size_t close = npos;
+    for (std::size_t at = text.find('<'); at != npos && (open == npos || close == npos);
+         at = text.find('<', at + 1)) {
+        const std::string_view here = text.substr(at);
+        if (open == npos && startsWithIgnoringCase(here, kOpen)) open = at;
+        if (close == npos && startsWithIgnoringCase(here, kClose)) close = at;
+    }
     const std::size_t start = open == npos ? 6 : open + 7;
     if (close == npos || close <= start) return {};
     return text.substr(start, close - start);
@@ -153,18 +168,20 @@ bool TVKestrinParser::ScanPage(std::string_view page, std::string& title,
     std::vector<std::string> wanted;
     for (const auto& extension : extensions)
         wanted.push_back(cp932Lower(utf8ToCp932(extension)));
+    std::string extension;  // one buffer for every link's extension
     const auto isArchive = [&](std::string_view link) {
-        const std::string extension = cp932Lower(fileExtension(link));
+        extension = fileExtension(link);
+        cp932LowerInPlace(extension);
         return std::find(wanted.begin(), wanted.end(), extension) != wanted.end();
     };
 
     TagScanner tags(text);
     ProgressThrottle progress(*this);
-    std::string name;
-    std::vector<TagAttribute> attributes;
+    std::string_view name;
+    std::vector<TagAttributeView> attributes;
     std::size_t position = 0;
     while (const auto tag = tags.next(position)) {
-        if (mayBeAnchor(tag->text) && ParseTag(tag->text, name, attributes) &&
+        if (mayBeAnchor(tag->text) && splitTag(tag->text, name, attributes) &&
             equalIgnoringCase(name, "A")) {
             for (const auto& attribute : attributes) {
                 if (equalIgnoringCase(attribute.name, "HREF") && isArchive(attribute.value)) {
@@ -266,8 +283,7 @@ std::string TVKestrinParser::LinkFileName(std::string_view link) const {
 bool TVKestrinParser::LeadingLetters(std::string_view fileName, std::string& letters) const {
     const std::string_view base =
         fileName.substr(0, fileName.size() - fileExtension(fileName).size());
-    const auto isLetter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
-    letters.assign(base.begin(), std::find_if_not(base.begin(), base.end(), isLetter));
+    letters.assign(base.begin(), std::find_if_not(base.begin(), base.end(), isAsciiLetter));
     return !letters.empty();
 }
 

@@ -31,14 +31,28 @@ std::size_t brokenCp932Length(std::string_view input) {
                : 1;
 }
 
+// An iconv descriptor kept for the thread's lifetime: opening one costs more than converting
+// the short texts (links, profile values) most calls convert.
+class IconvDescriptor {
+  public:
+    IconvDescriptor(const char* to, const char* from) : cd_(iconv_open(to, from)) {
+        if (cd_ == reinterpret_cast<iconv_t>(-1)) {
+            throw std::runtime_error(std::string("iconv cannot convert ") + from + " to " + to);
+        }
+    }
+    ~IconvDescriptor() { iconv_close(cd_); }
+    IconvDescriptor(const IconvDescriptor&) = delete;
+    IconvDescriptor& operator=(const IconvDescriptor&) = delete;
+    iconv_t get() const { return cd_; }
+
+  private:
+    iconv_t cd_;
+};
+
 // Converts with iconv; a sequence it cannot take is replaced by "?" and skipped by the
 // length `skip` gives for it.
-std::string convert(const char* to, const char* from, std::string_view input,
-                    std::size_t (*skip)(std::string_view)) {
-    iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1)) {
-        throw std::runtime_error(std::string("iconv cannot convert ") + from + " to " + to);
-    }
+std::string convert(iconv_t cd, std::string_view input, std::size_t (*skip)(std::string_view)) {
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
     std::string output;
     output.reserve(input.size() * 3 / 2 + 4);
     char* in = const_cast<char*>(input.data());
@@ -57,7 +71,6 @@ std::string convert(const char* to, const char* from, std::string_view input,
         inLeft -= step;
         iconv(cd, nullptr, nullptr, nullptr, nullptr);
     }
-    iconv_close(cd);
     return output;
 }
 
@@ -99,11 +112,13 @@ void flipSingleByteLetters(std::string& text, unsigned char first) {
 }  // namespace
 
 std::string cp932ToUtf8(std::string_view cp932) {
-    return convert("UTF-8", "CP932", cp932, brokenCp932Length);
+    thread_local const IconvDescriptor toUtf8("UTF-8", "CP932");
+    return convert(toUtf8.get(), cp932, brokenCp932Length);
 }
 
 std::string utf8ToCp932(std::string_view utf8) {
-    return convert("CP932", "UTF-8", utf8, brokenUtf8Length);
+    thread_local const IconvDescriptor toCp932("CP932", "UTF-8");
+    return convert(toCp932.get(), utf8, brokenUtf8Length);
 }
 
 void cp932UpperInPlace(std::string& cp932) {
