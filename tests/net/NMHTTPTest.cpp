@@ -204,17 +204,28 @@ TEST_F(Client, RedirectHandlerMayStopTheTransferAndLoopsAreBounded) {
     EXPECT_EQ(server.requests().size(), 1u + 1 + TNMHTTP::kMaxRedirects);
 }
 
-TEST_F(Client, ReadsABodyWithoutContentLengthUntilTheServerCloses) {
-    HttpReply reply = HttpReply::ok(std::string(300000, 'x'));
-    reply.contentLength = false;
-    int packets = 0;
-    http.OnPacketRecvd = [&] { ++packets; };
-    server.serve("/big", reply);
-    http.Get(server.url("/big"));
-    EXPECT_EQ(http.bytesTotal(), 0);
-    EXPECT_EQ(http.bytesReceived(), 300000);
-    EXPECT_EQ(http.Body, reply.body);
-    EXPECT_GE(packets, 300000 / 65536);
+// At every packet Body holds exactly the bytes received so far, with or without a length.
+TEST_F(Client, ReadsABodyWithOrWithoutContentLengthUntilTheServerCloses) {
+    std::string body(300000, '\0');
+    for (std::size_t i = 0; i < body.size(); ++i)
+        body[i] = static_cast<char>('a' + i % 23);
+    for (const bool withLength : {false, true}) {
+        SCOPED_TRACE(withLength ? "with Content-Length" : "without Content-Length");
+        HttpReply reply = HttpReply::ok(body);
+        reply.contentLength = withLength;
+        int packets = 0;
+        http.OnPacketRecvd = [&] {
+            ++packets;
+            ASSERT_EQ(http.Body.size(), static_cast<std::size_t>(http.bytesReceived()));
+            EXPECT_EQ(http.Body.back(), body[http.Body.size() - 1]);
+        };
+        server.serve("/big", reply);
+        http.Get(server.url("/big"));
+        EXPECT_EQ(http.bytesTotal(), withLength ? 300000 : 0);
+        EXPECT_EQ(http.bytesReceived(), 300000);
+        EXPECT_EQ(http.Body, body);
+        EXPECT_GE(packets, 300000 / 65536);
+    }
 }
 
 TEST_F(Client, InactivityTimeOutEndsAStalledHeaderOrBody) {
@@ -277,6 +288,7 @@ TEST_F(Client, CancelDuringTheBodyEndsTheTransfer) {
     http.OnPacketRecvd = [&] { pump.after(20ms, [&] { http.Abort(); }); };
     EXPECT_EQ(getError(server.url("/")), "Socket capture aborted");
     EXPECT_GT(http.bytesReceived(), 0);
+    EXPECT_EQ(http.Body, reply.body.substr(0, http.bytesReceived()));
     EXPECT_FALSE(http.timedOut());
 }
 
