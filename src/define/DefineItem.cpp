@@ -165,6 +165,9 @@ std::string TVKestrinDefineItem::ValidTermName(const std::string& name) {
     static const std::string forbidden = "\\/:,;*?\"<>|";
     std::string cleaned;
     for (char c : name) {
+        // A zero byte cannot stand in a file name: it would cut the path short, so that every
+        // numbered twin of a name seemed taken.
+        if (c == '\0') continue;
         if (forbidden.find(c) == std::string::npos) cleaned += c;
     }
     return std::string(trimControls(cleaned));
