@@ -396,6 +396,12 @@ Converter converterFor(JapaneseCode code, JapaneseCode target) {
     return nullptr;
 }
 
+std::string converted(std::string_view text, Converter convert) {
+    std::string out;
+    convert(text, out);
+    return out;
+}
+
 }  // namespace
 
 bool ConvertCodeInto(std::string_view text, JapaneseCode target, std::string& out) {
@@ -412,39 +418,27 @@ std::string ConvertCode(std::string_view text, JapaneseCode target) {
 }
 
 std::string JisToSjis(std::string_view text) {
-    std::string out;
-    jisToSjisInto(text, out);
-    return out;
+    return converted(text, jisToSjisInto);
 }
 
 std::string JisToEuc(std::string_view text) {
-    std::string out;
-    jisToEucInto(text, out);
-    return out;
+    return converted(text, jisToEucInto);
 }
 
 std::string EucToSjis(std::string_view text) {
-    std::string out;
-    eucToSjisInto(text, out);
-    return out;
+    return converted(text, eucToSjisInto);
 }
 
 std::string SjisToEuc(std::string_view text) {
-    std::string out;
-    sjisToEucInto(text, out);
-    return out;
+    return converted(text, sjisToEucInto);
 }
 
 std::string EucToJis(std::string_view text) {
-    std::string out;
-    eucToJisInto(text, out);
-    return out;
+    return converted(text, eucToJisInto);
 }
 
 std::string SjisToJis(std::string_view text) {
-    std::string out;
-    sjisToJisInto(text, out);
-    return out;
+    return converted(text, sjisToJisInto);
 }
 
 }  // namespace kestrin
