@@ -60,18 +60,19 @@ class TestPump : public MessagePump {
         };
     }
 
-    // The longest time the thread could have run between `start`, the turns and `end`.
-    std::chrono::microseconds longestGap(Moment start, Moment end) const {
-        auto gap = Clock::duration::zero();
+    // The times the thread could have run between `start`, each turn and `end`, in order.
+    std::vector<std::chrono::microseconds> gaps(Moment start, Moment end) const {
+        std::vector<std::chrono::microseconds> all;
         auto last = start;
         auto measure = [&](const Moment& next) {
-            gap = std::max(gap, (next.at - last.at) - (next.runQueue - last.runQueue));
+            auto gap = (next.at - last.at) - (next.runQueue - last.runQueue);
+            all.push_back(std::chrono::duration_cast<std::chrono::microseconds>(gap));
             last = next;
         };
         for (const auto& turn : turns)
             measure(turn);
         measure(end);
-        return std::chrono::duration_cast<std::chrono::microseconds>(gap);
+        return all;
     }
 
     std::function<void()> onTurn;
