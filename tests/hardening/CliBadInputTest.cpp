@@ -216,5 +216,28 @@ TEST(CliBadInput, Define) {
     });
 }
 
+TEST(CliBadInput, CheckAndDemo) {
+    runTable({
+        {{"check", "/bogus"}},
+        {{"check", "--frob"}},
+        {{"check", "--folder"}},
+        {{"check", "--folder", "no such folder"}},
+        {{"check", "/checkall", "--json", "extra", "more"}},
+        {{"demo", "--port"}},
+        {{"demo", "--port", "0"}},
+        {{"demo", "--port", "99999"}},
+        {{"demo", "--port", "x"}},
+        {{"demo", "extra"}},
+    });
+}
+
+// A settings store that is not a database at all: the run cannot start, and says so.
+TEST(CliBadInput, CheckWithAStoreThatIsNoDatabase) {
+    test::TempEnvironment environment;
+    test::writeFile(environment.registry(), std::string(4096, 'x'));
+    expectCleanFailure(runCli({"check"}));
+    expectCleanFailure(runCli({"reg", "query", "HKCU\\Software\\Renvane"}));
+}
+
 }  // namespace
 }  // namespace kestrin
