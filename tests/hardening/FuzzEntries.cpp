@@ -1,7 +1,6 @@
 #include "hardening/FuzzEntries.h"
 
 #include <arpa/inet.h>
-#include <iconv.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -29,6 +28,7 @@
 #include "platform/Registry.h"
 #include "support/FakeClock.h"
 #include "support/HttpTestServer.h"
+#include "support/Iconv.h"
 #include "support/ReferenceScanner.h"
 #include "support/TempEnvironment.h"
 #include "text/JapaneseConversion.h"
@@ -127,34 +127,6 @@ void fuzzJapanese(std::string_view input) {
 
 // --- JIS / EUC-JP / Shift_JIS arithmetic against iconv ------------------------------------------
 
-// One iconv conversion, opened once: opening costs more than converting a short text.
-class Iconv {
-  public:
-    Iconv(const char* to, const char* from) : cd_(iconv_open(to, from)) {
-        if (cd_ == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("iconv_open failed");
-    }
-    ~Iconv() { iconv_close(cd_); }
-    Iconv(const Iconv&) = delete;
-    Iconv& operator=(const Iconv&) = delete;
-
-    // Throws when the text holds something the target cannot take.
-    std::string operator()(std::string_view text) {
-        std::string in(text), out(text.size() * 4 + 16, '\0');
-        char* inPtr = in.data();
-        char* outPtr = out.data();
-        std::size_t inLeft = in.size(), outLeft = out.size();
-        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-        std::size_t result = iconv(cd_, &inPtr, &inLeft, &outPtr, &outLeft);
-        if (result != std::size_t(-1)) result = iconv(cd_, nullptr, nullptr, &outPtr, &outLeft);
-        if (result == std::size_t(-1)) throw std::runtime_error("iconv failed");
-        out.resize(out.size() - outLeft);
-        return out;
-    }
-
-  private:
-    iconv_t cd_;
-};
-
 struct Jis0208Char {
     std::string euc, sjis;
 };
@@ -167,11 +139,8 @@ const std::vector<Jis0208Char>& jis0208Chars() {
         for (int row = 0x21; row <= 0x7E; ++row) {
             for (int cell = 0x21; cell <= 0x7E; ++cell) {
                 std::string euc{char(row | 0x80), char(cell | 0x80)};
-                try {
-                    all.push_back({euc, eucToSjis(euc)});
-                } catch (const std::runtime_error&) {
-                    // not assigned in JIS X 0208
-                }
+                // Characters JIS X 0208 does not assign convert to nothing.
+                if (auto sjis = eucToSjis(euc); !sjis.empty()) all.push_back({euc, sjis});
             }
         }
         return all;

@@ -1,16 +1,18 @@
 #include "text/JapaneseConversion.h"
 
 #include <gtest/gtest.h>
-#include <iconv.h>
 
 #include <stdexcept>
 #include <vector>
+
+#include "support/Iconv.h"
 
 namespace kestrin {
 namespace {
 
 using enum JapaneseCode;
 using namespace std::string_literals;
+using test::Iconv;
 
 std::string hex(std::string_view bytes) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
@@ -147,33 +149,6 @@ TEST(JapaneseConverters, FollowTheByteRules) {
         EXPECT_EQ(hex(c.convert(c.text)), hex(c.expected)) << hex(c.text);
     }
 }
-
-// A converter of the C library, reused for many short texts.
-class Iconv {
-  public:
-    Iconv(const char* to, const char* from) : cd_(iconv_open(to, from)) {
-        if (cd_ == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("iconv_open failed");
-    }
-    ~Iconv() { iconv_close(cd_); }
-    Iconv(const Iconv&) = delete;
-    Iconv& operator=(const Iconv&) = delete;
-
-    // Empty when the text holds something the conversion does not know.
-    std::string operator()(std::string_view text) {
-        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-        char* in = const_cast<char*>(text.data());
-        std::size_t inLeft = text.size();
-        char buffer[64];
-        char* out = buffer;
-        std::size_t outLeft = sizeof buffer;
-        if (iconv(cd_, &in, &inLeft, &out, &outLeft) == static_cast<std::size_t>(-1)) return {};
-        iconv(cd_, nullptr, nullptr, &out, &outLeft);  // the shift back of stateful encodings
-        return std::string(buffer, out - buffer);
-    }
-
-  private:
-    iconv_t cd_;
-};
 
 std::string pair(unsigned char a, unsigned char b) {
     return {static_cast<char>(a), static_cast<char>(b)};
