@@ -48,6 +48,26 @@ QLabel* iconBox(const char* name) {
     return box;
 }
 
+// The vertical layout of a wizard page: its content runs to the page's edges.
+QVBoxLayout* pageLayout(QWidget* page) {
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    return layout;
+}
+
+// Both progress pages: the heading, the current item, the work group, and at the bottom the
+// progress of the whole phase under its caption.
+void layOutProgressPage(QWidget* page, QLabel* heading, QLabel* current, QGroupBox* work,
+                        QLabel* overallCaption, QProgressBar* overall) {
+    auto* layout = pageLayout(page);
+    layout->addWidget(heading);
+    layout->addWidget(current);
+    layout->addWidget(work);
+    layout->addStretch(1);
+    layout->addWidget(overallCaption);
+    layout->addWidget(overall);
+}
+
 QProgressBar* progressBar(const char* name) {
     auto* bar = named<QProgressBar>(name);
     bar->setValue(0);
@@ -161,8 +181,7 @@ QWidget* TfrmMain::buildSetupPage() {
     intro->addWidget(PaintBox1, 0, Qt::AlignTop);
     intro->addWidget(Label1, 1);
 
-    auto* layout = new QVBoxLayout(TabSheet1);
-    layout->setContentsMargins(0, 0, 0, 0);
+    auto* layout = pageLayout(TabSheet1);
     layout->addWidget(Label5);
     layout->addLayout(intro);
     layout->addWidget(PageControl3, 1);
@@ -197,14 +216,7 @@ QWidget* TfrmMain::buildAuthorProgressPage() {
     Label3 = label("Label3", "対応ソフト全体の進行状況:");
     prbGetInfo = progressBar("prbGetInfo");
 
-    auto* layout = new QVBoxLayout(TabSheet2);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(Label9);
-    layout->addWidget(Label6);
-    layout->addWidget(GroupBox1);
-    layout->addStretch(1);
-    layout->addWidget(Label3);
-    layout->addWidget(prbGetInfo);
+    layOutProgressPage(TabSheet2, Label9, Label6, GroupBox1, Label3, prbGetInfo);
     return TabSheet2;
 }
 
@@ -226,14 +238,7 @@ QWidget* TfrmMain::buildDefineProgressPage() {
     Label20 = label("Label20", "ユーザ定義全体の進行状況:");
     prbDefine = progressBar("prbDefine");
 
-    auto* layout = new QVBoxLayout(tbsDefine);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(Label25);
-    layout->addWidget(lblDefineDo);
-    layout->addWidget(GroupBox2);
-    layout->addStretch(1);
-    layout->addWidget(Label20);
-    layout->addWidget(prbDefine);
+    layOutProgressPage(tbsDefine, Label25, lblDefineDo, GroupBox2, Label20, prbDefine);
     return tbsDefine;
 }
 
@@ -248,8 +253,7 @@ QWidget* TfrmMain::buildResultsPage() {
     summary->addWidget(Label7, 1);
 
     // The update list and the author notices go below the summary.
-    auto* layout = new QVBoxLayout(TabSheet3);
-    layout->setContentsMargins(0, 0, 0, 0);
+    auto* layout = pageLayout(TabSheet3);
     layout->addWidget(Label8);
     layout->addLayout(summary);
     layout->addStretch(1);

@@ -27,7 +27,7 @@ QMessageBox::Icon qtIcon(DialogIcon icon) {
     return QMessageBox::NoIcon;
 }
 
-struct ButtonSpec {
+struct ButtonChoice {
     const char* text;
     QMessageBox::ButtonRole role;
     DialogAnswer answer;
@@ -35,7 +35,7 @@ struct ButtonSpec {
 
 // The buttons of a box, left to right; the first is the default, the last answers Esc and the
 // window's close button.
-std::vector<ButtonSpec> buttonsOf(DialogButtons buttons) {
+std::vector<ButtonChoice> buttonsOf(DialogButtons buttons) {
     switch (buttons) {
         case DialogButtons::OkCancel:
             return {{"OK", QMessageBox::AcceptRole, DialogAnswer::Ok},
@@ -69,8 +69,9 @@ DialogAnswer QtDialogs::messageBox(const std::string& text, const std::string& c
     box.setTextFormat(Qt::PlainText);  // a "<" in a server's message is text, not mark-up
 
     std::vector<std::pair<QPushButton*, DialogAnswer>> answers;
-    for (const ButtonSpec& spec : buttonsOf(buttons))
-        answers.emplace_back(box.addButton(QString::fromUtf8(spec.text), spec.role), spec.answer);
+    for (const ButtonChoice& choice : buttonsOf(buttons))
+        answers.emplace_back(box.addButton(QString::fromUtf8(choice.text), choice.role),
+                             choice.answer);
     box.setDefaultButton(answers.front().first);
     box.setEscapeButton(answers.back().first);
 
