@@ -6,7 +6,6 @@
 #include <thread>
 
 #include "app/PasswordScramble.h"
-#include "app/VRegEx.h"
 #include "clock/NetTimeSync.h"
 #include "define/ArchiveExtensions.h"
 #include "define/DefineEngine.h"
@@ -14,6 +13,7 @@
 #include "platform/Dialogs.h"
 #include "platform/MessagePump.h"
 #include "platform/SystemClock.h"
+#include "platform/VRegEx.h"
 
 namespace kestrin {
 

@@ -1,6 +1,6 @@
 #include "catalogue/Catalogue.h"
 
-#include "app/BuildNumber.h"
+#include "platform/BuildNumber.h"
 #include "platform/Paths.h"
 
 namespace kestrin {
@@ -41,10 +41,6 @@ std::optional<std::string> readCatalogueString(TVRegEx& reg, const std::string& 
 std::optional<int> readCatalogueInteger(TVRegEx& reg, const std::string& name) {
     if (reg.GetDataType(name) != TRegDataType::rdInteger) return std::nullopt;
     return reg.ReadInteger(name);
-}
-
-int GetOwnBuild() {
-    return ownBuildNumber();
 }
 
 void RegisterSelf() {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/VRegEx.h"
+#include "platform/VRegEx.h"
 
 namespace kestrin {
 
@@ -30,9 +30,6 @@ struct AuthorRow {
 
     bool operator==(const AuthorRow&) const = default;
 };
-
-// The system's build number: the fourth field of the file version ("3.0.5.360" -> 360).
-int GetOwnBuild();
 
 // Writes the system's own author and software entry and the root values published for
 // supporting programs ("KestrinBuild", "RequiredRDK", "KestrinPath").

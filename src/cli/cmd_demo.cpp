@@ -22,11 +22,11 @@
 #include <stdexcept>
 #include <string>
 
-#include "app/VRegEx.h"
 #include "cli/Command.h"
 #include "define/DefineItem.h"
 #include "define/KestrinTree.h"
 #include "platform/Paths.h"
+#include "platform/VRegEx.h"
 #include "text/Cp932.h"
 
 namespace kestrin::cli {

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "app/VRegEx.h"
+#include "platform/VRegEx.h"
 
 namespace kestrin {
 

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "app/VRegEx.h"
+#include "platform/VRegEx.h"
 
 namespace kestrin::test {
 

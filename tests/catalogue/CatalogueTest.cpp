@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "catalogue/CatalogueFixture.h"
+#include "platform/BuildNumber.h"
 #include "platform/Paths.h"
 #include "support/TempEnvironment.h"
 

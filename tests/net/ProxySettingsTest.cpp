@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <variant>
 
-#include "app/VRegEx.h"
+#include "platform/VRegEx.h"
 #include "support/TempEnvironment.h"
 
 namespace kestrin {

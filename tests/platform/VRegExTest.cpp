@@ -1,4 +1,4 @@
-#include "app/VRegEx.h"
+#include "platform/VRegEx.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@ namespace kestrin {
 
 // Raises std::invalid_argument when the text has no fourth field that is a decimal number.
 int buildNumberOf(std::string_view fileVersion);
-// The build of this program, from versionInfo().fileVersion.
-int ownBuildNumber();
+// The system's own build: the build number of versionInfo().fileVersion.
+int GetOwnBuild();
 
 }  // namespace kestrin

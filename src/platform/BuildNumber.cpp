@@ -1,4 +1,4 @@
-#include "app/BuildNumber.h"
+#include "platform/BuildNumber.h"
 
 #include <charconv>
 #include <stdexcept>
@@ -32,7 +32,7 @@ int buildNumberOf(std::string_view fileVersion) {
     return build;
 }
 
-int ownBuildNumber() {
+int GetOwnBuild() {
     return buildNumberOf(versionInfo().fileVersion);
 }
 

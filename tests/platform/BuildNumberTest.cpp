@@ -1,4 +1,4 @@
-#include "app/BuildNumber.h"
+#include "platform/BuildNumber.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +20,7 @@ TEST(BuildNumber, IsTheFourthFieldOfTheFileVersion) {
         EXPECT_THROW(buildNumberOf(bad), std::invalid_argument) << bad;
 
     const std::string& version = versionInfo().fileVersion;
-    EXPECT_EQ(ownBuildNumber(), std::stoi(version.substr(version.rfind('.') + 1)));
+    EXPECT_EQ(GetOwnBuild(), std::stoi(version.substr(version.rfind('.') + 1)));
 }
 
 }  // namespace
