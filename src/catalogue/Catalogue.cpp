@@ -2,19 +2,11 @@
 
 #include "platform/BuildNumber.h"
 #include "platform/Paths.h"
+#include "text/Ascii.h"
 
 namespace kestrin {
 
 namespace {
-
-bool equalIgnoringAsciiCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i])) return false;
-    }
-    return true;
-}
 
 // The names of an author's software joined with "/": "DisplayName", else "DistinctName".
 std::string softwareNames(TVRegEx& reg, const std::string& authorKey) {
@@ -139,7 +131,7 @@ void mnuAuthorCheck(std::vector<AuthorRow>& rows, int tag) {
 
 void checkOnlyAuthor(std::vector<AuthorRow>& rows, const std::string& authorKey) {
     for (AuthorRow& row : rows)
-        row.checked = equalIgnoringAsciiCase(row.key, authorKey);
+        row.checked = equalIgnoringCase(row.key, authorKey);
 }
 
 }  // namespace kestrin

@@ -13,6 +13,7 @@
 #include "catalogue/ResultsRow.h"
 #include "cli/Command.h"
 #include "platform/Dialogs.h"
+#include "text/Ascii.h"
 
 namespace kestrin::cli {
 
@@ -194,12 +195,6 @@ struct CheckOptions {
     bool quietErrors = false;
 };
 
-std::string asciiLower(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
-
 CheckOptions parseOptions(const Arguments& arguments) {
     CheckOptions options;
     bool optionSeen = false;
@@ -216,7 +211,7 @@ CheckOptions parseOptions(const Arguments& arguments) {
         } else if (argument.rfind("--", 0) == 0) {
             throw UsageError("unknown option '" + argument + "'");
         } else if (!optionSeen && argument.rfind("/", 0) == 0) {
-            options.option = asciiLower(argument);
+            options.option = asciiLowered(argument);
             optionSeen = true;
         } else {
             operands.push_back(argument);

@@ -13,6 +13,7 @@
 #include "cli/Command.h"
 #include "platform/RegFile.h"
 #include "platform/Registry.h"
+#include "text/Ascii.h"
 
 namespace kestrin::cli {
 
@@ -32,19 +33,13 @@ struct Options {
     }
 };
 
-std::string lower(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
-
 // `allowed` maps each switch the verb knows to whether it takes a value; `positionals` is
 // how many other arguments the verb needs.
 Options parseOptions(const Arguments& arguments, const std::map<std::string, bool>& allowed,
                      std::size_t positionals) {
     Options options;
     for (std::size_t i = 1; i < arguments.size(); ++i) {
-        std::string name = lower(arguments[i]);
+        std::string name = asciiLowered(arguments[i]);
         auto known = allowed.find(name);
         if (known == allowed.end()) {
             if (name.size() > 1 && name.size() <= 3 && name[0] == '/')
@@ -196,7 +191,7 @@ int query(const Arguments& arguments) {
         auto subkeys = registry.subkeyNames(key);
         if (name) {
             for (const auto& value : registry.values(key)) {
-                if (lower(value.name) != lower(*name)) continue;
+                if (!equalIgnoringCase(value.name, *name)) continue;
                 std::cout << '\n' << withHive(key) << '\n';
                 printValue(value.name, value.data);
                 ++found;
@@ -289,7 +284,7 @@ int reg(const Arguments& arguments) {
         {"import", import}, {"export", exportKey},
     };
     if (arguments.empty()) throw UsageError("an operation is missing");
-    auto verb = verbs.find(lower(arguments[0]));
+    auto verb = verbs.find(asciiLowered(arguments[0]));
     if (verb == verbs.end())
         throw UsageError("unknown operation \"" + arguments[0] +
                          "\" (add, query, delete, import or export)");

@@ -7,6 +7,7 @@
 
 #include "define/KestrinParser.h"
 #include "net/Conventions.h"
+#include "text/Ascii.h"
 
 namespace kestrin {
 
@@ -43,24 +44,10 @@ std::string failureTextOf(HttpCommand command) {
     return index < std::size(texts) ? texts[index] : "";
 }
 
-char asciiLower(char c) {
-    return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
-}
-
-std::string asciiLowered(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(), asciiLower);
-    return text;
-}
-
-bool containsIgnoringCase(const std::string& text, std::string_view pattern) {
-    auto found = std::search(text.begin(), text.end(), pattern.begin(), pattern.end(),
-                             [](char a, char b) { return asciiLower(a) == asciiLower(b); });
-    return found != text.end();
-}
-
 // The body is a page the scanner can work on.
 bool looksLikeHtml(const std::string& body) {
-    return containsIgnoringCase(body, "<HTML") || containsIgnoringCase(body, "<TITLE");
+    return findIgnoringCase(body, "<HTML") != std::string::npos ||
+           findIgnoringCase(body, "<TITLE") != std::string::npos;
 }
 
 // A decimal number of 32 bits, else 0.

@@ -8,6 +8,7 @@
 #include "define/SearchFile.h"
 #include "platform/FileSystem.h"
 #include "platform/ProfileFile.h"
+#include "text/Ascii.h"
 #include "text/Cp932.h"
 
 namespace fs = std::filesystem;
@@ -52,12 +53,6 @@ std::vector<std::string> readForeFiles(const TProfileFile& file, std::string_vie
     while (file.hasKey(section, foreFileKey(names.size())))
         names.push_back(file.readString(section, foreFileKey(names.size()), ""));
     return names;
-}
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    auto lower = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; };
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                      [&](char x, char y) { return lower(x) == lower(y); });
 }
 
 std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
@@ -188,7 +183,7 @@ void TVKestrinDefineItem::ConvertOldDefineFile(const std::string& oldFile,
         if (OnConvertProgress)
             OnConvertProgress(*this, std::int32_t(i), std::int32_t(sections.size()) - 1);
         const std::string& section = sections[i];
-        if (equalsIgnoringCase(section, kOldExtensionSection)) continue;
+        if (equalIgnoringCase(section, kOldExtensionSection)) continue;
 
         TVDefineItem item;
         std::string name = ValidTermName(old.readString(section, "TermName", ""));

@@ -6,6 +6,7 @@
 
 #include "define/CRC32Calc.h"
 #include "define/PagePreparation.h"
+#include "text/Ascii.h"
 #include "text/Cp932.h"
 #include "text/LineBreaks.h"
 
@@ -15,28 +16,8 @@ namespace {
 
 constexpr auto npos = std::string_view::npos;
 
-char asciiUpper(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-bool equalIgnoringCase(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                      [](char x, char y) { return asciiUpper(x) == asciiUpper(y); });
-}
-
 bool isAsciiLetter(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
-bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() && equalIgnoringCase(text.substr(0, prefix.size()), prefix);
-}
-
-std::size_t findIgnoringCase(std::string_view text, std::string_view pattern) {
-    for (std::size_t at = 0; at + pattern.size() <= text.size(); ++at) {
-        if (startsWithIgnoringCase(text.substr(at), pattern)) return at;
-    }
-    return npos;
 }
 
 // From the last "." after the last "\" or ":", dot included; the second byte of a double-byte
@@ -74,7 +55,7 @@ std::string_view findTitle(std::string_view text) {
 // parsing.
 bool mayBeAnchor(std::string_view tag) {
     const std::string_view trimmed = trimControls(tag);
-    return !trimmed.empty() && asciiUpper(trimmed.front()) == 'A';
+    return !trimmed.empty() && asciiLower(trimmed.front()) == 'a';
 }
 
 // An anchor with a link goes with its link text and its closing tag.

@@ -4,20 +4,15 @@
 #include <cctype>
 
 #include "net/SockError.h"
+#include "text/Ascii.h"
 
 namespace kestrin {
 
 namespace {
-std::string lowerAscii(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
 int defaultPort(const std::string& url) {
     const auto colon = url.find(':');
     if (colon == std::string::npos) return 80;
-    const std::string scheme = lowerAscii(url.substr(0, colon));
+    const std::string scheme = asciiLowered(url.substr(0, colon));
     if (scheme == "https") throw ESockError("HTTP Secure Socket is not supported");
     if (scheme == "gopher") return 70;
     if (scheme == "ftp") return 21;

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "text/Ascii.h"
+
 namespace kestrin {
 
 namespace {
@@ -9,19 +11,6 @@ namespace {
 constexpr std::string_view kHeader = "Windows Registry Editor Version 5.00";
 constexpr std::string_view kHive = "HKEY_CURRENT_USER";
 constexpr std::string_view kHiveShort = "HKCU";
-
-bool startsWithNoCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-        if (lower(text[i]) != lower(prefix[i])) return false;
-    }
-    return true;
-}
-
-bool equalsNoCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && startsWithNoCase(a, b);
-}
 
 std::string_view trim(std::string_view text) {
     const char* space = " \t\r";
@@ -93,13 +82,13 @@ std::optional<RegistryData> parseData(std::string_view data, int line) {
         if (!trim(data).empty()) fail(line, "unexpected text after the closing quote");
         return text;
     }
-    if (startsWithNoCase(data, "dword:")) {
+    if (startsWithIgnoringCase(data, "dword:")) {
         long long number = parseHex(trim(data.substr(6)), 8);
         if (number < 0) fail(line, "dword: needs 1 to 8 hexadecimal digits");
         return static_cast<std::uint32_t>(number);
     }
-    if (startsWithNoCase(data, "hex:")) return parseBytes(data.substr(4), line);
-    if (startsWithNoCase(data, "hex("))
+    if (startsWithIgnoringCase(data, "hex:")) return parseBytes(data.substr(4), line);
+    if (startsWithIgnoringCase(data, "hex("))
         fail(line, "value type " + std::string(data.substr(0, data.find(':'))) +
                        " is not supported (only strings, dword: and hex:)");
     fail(line, "cannot read the value data " + std::string(data));
@@ -169,8 +158,9 @@ std::string pathBelowHive(std::string_view fullPath) {
     std::size_t slash = fullPath.find('\\');
     std::string_view hive = fullPath.substr(0, slash);
     std::string_view rest = slash == std::string_view::npos ? "" : fullPath.substr(slash + 1);
-    if (equalsNoCase(hive, kHive) || equalsNoCase(hive, kHiveShort)) return std::string(rest);
-    if (startsWithNoCase(hive, "HK"))
+    if (equalIgnoringCase(hive, kHive) || equalIgnoringCase(hive, kHiveShort))
+        return std::string(rest);
+    if (startsWithIgnoringCase(hive, "HK"))
         throw std::invalid_argument(
             "only HKEY_CURRENT_USER (HKCU) is kept in the settings store, not " +
             std::string(hive));
@@ -220,7 +210,8 @@ std::vector<RegFileSection> parseRegFile(std::string_view text) {
             if (!line.starts_with('=')) fail(number, "\"=\" is missing after the value name");
             std::string data(trim(line.substr(1)));
             // Long hex: lines continue on the next line after a trailing backslash.
-            while (startsWithNoCase(data, "hex") && data.ends_with('\\') && i + 1 < lines.size()) {
+            while (startsWithIgnoringCase(data, "hex") && data.ends_with('\\') &&
+                   i + 1 < lines.size()) {
                 data.pop_back();
                 data += trim(lines[++i]);
             }
