@@ -1,0 +1,2 @@
+#include "catalogue/Catalogue.h"
+#include "platform/Paths.h"

@@ -1,0 +1,2 @@
+#include "cli/Command.h"
+#include "app/Settings.h"
