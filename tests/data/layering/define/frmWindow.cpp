@@ -1,2 +1,2 @@
-#include "cli/Command.h"
 #include "app/Settings.h"
+#include "cli/Command.h"

@@ -1,4 +1,4 @@
 #pragma once
 #include "app/Settings.h"
-#include "text/Ascii.h"
 #include "net/Url.h"
+#include "text/Ascii.h"
