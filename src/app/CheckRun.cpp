@@ -5,87 +5,14 @@
 #include <stdexcept>
 #include <thread>
 
-#include "app/PasswordScramble.h"
 #include "clock/NetTimeSync.h"
-#include "define/ArchiveExtensions.h"
 #include "define/DefineEngine.h"
 #include "define/KestrinTree.h"
 #include "platform/Dialogs.h"
 #include "platform/MessagePump.h"
 #include "platform/SystemClock.h"
-#include "platform/VRegEx.h"
 
 namespace kestrin {
-
-namespace {
-
-bool readBool(TVRegEx& reg, const std::string& name, bool def) {
-    bool value = def;
-    reg.ReadBoolDef(name, value, def);
-    return value;
-}
-
-int readInteger(TVRegEx& reg, const std::string& name, int def) {
-    int value = def;
-    reg.ReadIntegerDef(name, value, def);
-    return value;
-}
-
-std::string readString(TVRegEx& reg, const std::string& name, const std::string& def) {
-    std::string value;
-    reg.ReadStringDef(name, value, def);
-    return value;
-}
-
-// With no proxy address of its own the system takes the browser's; an error in doing so is
-// ignored, but a port that is no number cannot start a run.
-void takeBrowserProxy(ProxySettings& proxy) {
-    BrowserProxy browser;
-    try {
-        browser = proxyFromBrowserSettings();
-    } catch (const std::exception&) {
-        return;
-    }
-    if (browser.hasServer) {
-        proxy.ProxyAddress = browser.address;
-        try {
-            std::size_t used = 0;
-            proxy.ProxyPort = browser.port.empty() ? 0 : std::stoi(browser.port, &used);
-            if (used != browser.port.size()) throw std::invalid_argument(browser.port);
-        } catch (const std::exception&) {
-            throw std::runtime_error("プロキシポートの設定が不正です");
-        }
-    }
-    if (browser.enabled) proxy.UseProxy = *browser.enabled;
-}
-
-}  // namespace
-
-CheckRunSettings loadCheckRunSettings() {
-    CheckRunSettings settings;
-    TVRegEx reg;
-    reg.OpenRenvaneKey();
-    ProxySettings& proxy = settings.author.proxy;
-    proxy.UseProxy = readBool(reg, "UseProxy", false);
-    proxy.ProxyAddress = readString(reg, "ProxyAddress", "");
-    proxy.ProxyPort = readInteger(reg, "ProxyPort", 0);
-    proxy.UseAuthenticate = readBool(reg, "UseAuthenticate", false);
-    proxy.UserID = readString(reg, "UserID", "");
-    proxy.Password = unscramblePassword(readString(reg, "Password", ""));
-    proxy.DisableProxyCache = readBool(reg, "DisableProxyCache", false);
-    if (proxy.ProxyAddress.empty()) takeBrowserProxy(proxy);
-    settings.author.restrainError = readBool(reg, "RestrainError", false);
-    settings.checkReflect = readBool(reg, "CheckReflect", true);
-    settings.extensions = splitExtList(readString(reg, "ExtList", std::string(kDefaultExtList)));
-    // Without a stored server none of the clock values is read: automatic sync stays off.
-    if (reg.ValueExists("NTPServer")) {
-        settings.ntpServer = reg.ReadString("NTPServer");
-        settings.ntpTimeOut = readInteger(reg, "NTPTimeOut", 750);
-        settings.ntpAllowableError = readInteger(reg, "NTPIgnoreError", 200);
-        settings.ntpAutoSync = readBool(reg, "NTPAutoSync", false);
-    }
-    return settings;
-}
 
 NetTimeSynchronizer::NetTimeSynchronizer(const CheckRunSettings& settings,
                                          std::function<void(const std::string&)> onStatus,

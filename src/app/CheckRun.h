@@ -24,20 +24,16 @@ class ClockSynchronizer {
     virtual void synchronize() = 0;
 };
 
-// The settings a run takes from the store.
+// What a run takes from the settings (checkRunSettings of app/Settings derives it).
 struct CheckRunSettings {
     AuthorCheckSettings author;           // proxy and error settings of both phases
-    bool checkReflect = true;             // "CheckReflect": the author list starts with last marks
-    std::vector<std::string> extensions;  // "ExtList": archive extensions for the define engine
-    bool ntpAutoSync = false;             // "NTPAutoSync" (only with an "NTPServer")
-    std::string ntpServer;                // "NTPServer"
-    int ntpTimeOut = 750;                 // "NTPTimeOut", ms
-    int ntpAllowableError = 200;          // "NTPIgnoreError", ms
+    bool checkReflect = true;             // the author list starts with the last marks
+    std::vector<std::string> extensions;  // archive extensions for the define engine
+    bool ntpAutoSync = false;             // synchronise the clock after a run
+    std::string ntpServer;
+    int ntpTimeOut = 0;         // ms
+    int ntpAllowableError = 0;  // ms
 };
-
-// The settings as the window loads them at start (the store's values, their defaults, and the
-// browser's proxy when none is set). A value of the wrong type raises.
-CheckRunSettings loadCheckRunSettings();
 
 // Gives the define engine the run's proxy and archive extensions.
 void configureDefineEngine(TVKestrinDefineEngine& engine, const CheckRunSettings& settings);

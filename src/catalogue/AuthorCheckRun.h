@@ -18,7 +18,7 @@ namespace kestrin {
 
 struct AuthorCheckSettings {
     ProxySettings proxy;
-    bool restrainError = false;  // "RestrainError": no error boxes during checks
+    bool restrainError = false;  // no error boxes during checks
 };
 
 struct AuthorCheckResults {

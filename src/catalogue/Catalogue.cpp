@@ -54,9 +54,9 @@ void RegisterSelf() {
     reg.WriteInteger("Build", build);
 
     reg.OpenRenvaneKey();
-    reg.WriteInteger("KestrinBuild", build);
-    reg.WriteInteger("RequiredRDK", kRequiredRDK);
-    reg.WriteString("KestrinPath", program);
+    reg.WriteInteger(kKestrinBuildValue, build);
+    reg.WriteInteger(kRequiredRDKValue, kRequiredRDK);
+    reg.WriteString(kKestrinPathValue, program);
     transaction.commit();
 }
 

@@ -19,6 +19,10 @@ inline constexpr const char* kOwnInfoURL = "http://kestrin.example.org/update/ke
 inline constexpr const char* kOwnSoftwareKey = "kestrin";
 // The highest update information format read without the newer-format notice.
 inline constexpr int kRequiredRDK = 6;
+// The root values published for supporting programs, rewritten at every start.
+inline constexpr const char* kKestrinBuildValue = "KestrinBuild";
+inline constexpr const char* kRequiredRDKValue = "RequiredRDK";
+inline constexpr const char* kKestrinPathValue = "KestrinPath";
 
 // One row of the author list.
 struct AuthorRow {
@@ -32,7 +36,7 @@ struct AuthorRow {
 };
 
 // Writes the system's own author and software entry and the root values published for
-// supporting programs ("KestrinBuild", "RequiredRDK", "KestrinPath").
+// supporting programs.
 void RegisterSelf();
 
 // The author list from the catalogue, in the store's enumeration order. An author without a

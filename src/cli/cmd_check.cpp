@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/CheckRun.h"
+#include "app/Settings.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/ResultsRow.h"
 #include "cli/Command.h"

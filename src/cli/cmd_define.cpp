@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <iostream>
 
-#include "app/CheckRun.h"
+#include "app/Settings.h"
 #include "cli/Command.h"
 #include "define/DefineEngine.h"
 #include "define/KestrinTree.h"

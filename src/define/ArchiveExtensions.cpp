@@ -14,4 +14,11 @@ std::vector<std::string> splitExtList(std::string_view list, char separator) {
     return entries;
 }
 
+std::string joinExtList(const std::vector<std::string>& entries) {
+    std::string list;
+    for (const std::string& entry : entries)
+        list += entry + "/";
+    return list;
+}
+
 }  // namespace kestrin

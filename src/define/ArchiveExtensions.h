@@ -13,5 +13,7 @@ inline constexpr std::string_view kDefaultExtList =
 
 // The entries of a list separated by `separator`, empty entries left out.
 std::vector<std::string> splitExtList(std::string_view list, char separator = '/');
+// The stored form of the entries: each followed by "/".
+std::string joinExtList(const std::vector<std::string>& entries);
 
 }  // namespace kestrin
