@@ -71,42 +71,53 @@ std::string todayText() {
     return text;
 }
 
-CheckRun::CheckRun(CheckRunSettings settings)
-    : settings_(std::move(settings)), authorRun_(cancelled_) {}
+void tellIfNoAuthors(const std::vector<AuthorRow>& authors) {
+    if (authors.empty())
+        dialogs().messageBox("対応している作者が一人もいません\r\n実行できません", "作者不在",
+                             DialogIcon::Error, DialogButtons::Ok);
+}
+
+CheckRun::CheckRun(CheckRunSettings settings, SharedStopFlag stop)
+    : settings_(std::move(settings)), stop_(std::move(stop)), authorRun_(stop_) {}
 
 CheckRun::~CheckRun() = default;
 
 CheckResults CheckRun::run(const std::vector<AuthorRow>& authors, bool noSaveChecked,
                            const std::vector<DefineRow>& defineRows) {
-    CheckResults results;
-    if (authors.empty()) {
-        // Said, and the run goes on: the define phase has work of its own.
-        dialogs().messageBox("対応している作者が一人もいません\r\n実行できません", "作者不在",
-                             DialogIcon::Error, DialogButtons::Ok);
-    }
-    cancelled_ = false;
+    tellIfNoAuthors(authors);
+    begin();
+    runAuthorPhase(authors, noSaveChecked);
+    runDefinePhase(defineRows);
+    return finish();
+}
 
+void CheckRun::begin() {
+    results_ = CheckResults{};
+    stop_->clear();
+}
+
+void CheckRun::runAuthorPhase(const std::vector<AuthorRow>& authors, bool noSaveChecked) {
     AuthorProgress progress(authorObserver);
     authorRun_.settings = settings_.author;
     authorRun_.noSaveChecked = noSaveChecked;
     AuthorCheckResults found =
-        authorRun_.RunAuthorChecks(authors, results.newerFormatSeen, progress);
-    results.rows = std::move(found.rows);
-    results.notices = std::move(found.notices);
+        authorRun_.RunAuthorChecks(authors, results_.newerFormatSeen, progress);
+    results_.rows = std::move(found.rows);
+    results_.notices = std::move(found.notices);
+}
 
-    runDefineChecks(defineRows, results.rows);
-
-    results.cancelled = cancelled_;
-    if (!cancelled_ && settings_.ntpAutoSync && clock) clock->synchronize();
-    cancelled_ = true;
-    return results;
+CheckResults CheckRun::finish() {
+    results_.cancelled = stop_->isSet();
+    if (!results_.cancelled && settings_.ntpAutoSync && clock) clock->synchronize();
+    stop_->set();
+    return std::move(results_);
 }
 
 bool CheckRun::cancel() {
-    if (cancelled_) return false;
+    if (stop_->isSet()) return false;
     bool stopped = authorRun_.abortTransfer();
     if (defineEngine_ && defineEngine_->CancelTransfer()) {
-        cancelled_ = true;
+        stop_->set();
         stopped = true;
     }
     return stopped;
@@ -125,70 +136,59 @@ void configureDefineEngine(TVKestrinDefineEngine& engine, const CheckRunSettings
     engine.ExtList = settings.extensions;
 }
 
-void CheckRun::runDefineChecks(const std::vector<DefineRow>& rows, std::vector<ResultsRow>& found) {
-    defineState_ = DefineProgressState{};
-    defineState_.workText = "待機しています...";
-    defineState_.maximum = static_cast<int>(rows.size());
-    if (defineObserver) defineObserver->defineProgressChanged(defineState_);
-    if (cancelled_) return;
+void CheckRun::runDefinePhase(const std::vector<DefineRow>& rows) {
+    DefineProgress progress(defineObserver);
+    progress.start(static_cast<int>(rows.size()));
+    if (stop_->isSet()) return;
 
     TVKestrinDefineEngine engine;
-    defineEngine_ = &engine;
     engine.OnProgress = [this](TVKestrinDefineEngine&, int position, int maximum,
                                const std::string& message,
-                               int phase) { defineProgress(position, maximum, message, phase); };
+                               int phase) { defineReport(position, maximum, message, phase); };
     configureDefineEngine(engine, settings_);
+    defineEngine_ = &engine;
+    defineProgress_ = &progress;
 
     const std::string today = todayText();
     for (std::size_t index = 0; index < rows.size(); ++index) {
         const DefineRow& row = rows[index];
         if (!row.checked) continue;
-        if (cancelled_) break;
-        defineState_.itemMessage = row.caption +
-                                   " の情報を取得して解析をしています。条件によっては，時間がかかる"
-                                   "ことがあります。しばらくお待ち下さい...";
-        if (defineObserver) defineObserver->defineProgressChanged(defineState_);
-        try {
-            engine.DefineFile = row.itemPath;
-            engine.PrepareTransfer();
-            if (engine.CheckItem()) {
-                const TVDefineItem& item = engine.WorkItem;
-                const bool noError = item.Error.empty() || item.Error == kNoError;
-                found.push_back(ResultsRow{
-                    kDefineRowCaption, item.TermName, "?", today, item.PageURL, "", "",
-                    noError ? "【更新判定理由】#r" + item.Update : "【エラー】#r" + item.Error});
-            }
-        } catch (const std::exception&) {
-            cancelled_ = true;
-            dialogs().messageBox("検索は途中でキャンセルされました", "キャンセル",
-                                 DialogIcon::Error, DialogButtons::Ok);
-        }
-        defineState_.position = static_cast<int>(index) + 1;
-        if (defineObserver) defineObserver->defineProgressChanged(defineState_);
+        if (stop_->isSet()) break;
+        progress.beginItem(row.caption);
+        checkItem(row, engine, today);
+        progress.endItem(static_cast<int>(index) + 1);
     }
     defineEngine_ = nullptr;
+    defineProgress_ = nullptr;
+}
+
+void CheckRun::checkItem(const DefineRow& row, TVKestrinDefineEngine& engine,
+                         const std::string& today) {
+    try {
+        engine.DefineFile = row.itemPath;
+        engine.PrepareTransfer();
+        if (!engine.CheckItem()) return;
+        const TVDefineItem& item = engine.WorkItem;
+        const bool noError = item.Error.empty() || item.Error == kNoError;
+        results_.rows.push_back(
+            ResultsRow{kDefineRowCaption, item.TermName, "?", today, item.PageURL, "", "",
+                       noError ? "【更新判定理由】#r" + item.Update : "【エラー】#r" + item.Error});
+    } catch (const std::exception&) {
+        stop_->set();
+        dialogs().messageBox("検索は途中でキャンセルされました", "キャンセル", DialogIcon::Error,
+                             DialogButtons::Ok);
+    }
 }
 
 // The engine's status reports: a failure text becomes an error box (unless suppressed), the
-// rest moves the define page's transfer bar and work line.
-void CheckRun::defineProgress(int position, int maximum, const std::string& message, int phase) {
+// rest moves the define page's bar and work line.
+void CheckRun::defineReport(int position, int maximum, const std::string& message, int phase) {
     if (!message.empty()) {
         if (!settings_.author.restrainError)
             dialogs().messageBox(message, "HTTP エラー", DialogIcon::Error, DialogButtons::Ok);
         return;
     }
-    if (phase == 0) {
-        defineState_.analysisPosition = position;
-        defineState_.analysisMaximum = maximum;
-        defineState_.workText = "進行状況: " + std::to_string(position) +
-                                (maximum ? "/" + std::to_string(maximum) : "") + " バイト受信";
-    } else if (phase == 1) {
-        defineState_.workText = "HTML を解析しています... (キャンセル不可)";
-    } else if (phase == 2) {
-        defineState_.workText = "タグ除去 CRC を求めています... (キャンセル不可)";
-    }
-    if (defineObserver) defineObserver->defineProgressChanged(defineState_);
-    messagePump().processMessages();
+    if (defineProgress_) defineProgress_->report(position, maximum, phase);
 }
 
 }  // namespace kestrin

@@ -12,6 +12,8 @@
 #include "catalogue/AuthorCheckRun.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/ResultsRow.h"
+#include "define/DefineProgress.h"
+#include "platform/StopFlag.h"
 
 namespace kestrin {
 
@@ -67,22 +69,6 @@ struct DefineRow {
 // "[全て表示]" node). An unknown folder raises.
 std::vector<DefineRow> listDefineRows(const std::string& folder);
 
-// What the define progress page shows.
-struct DefineProgressState {
-    std::string itemMessage;   // lblDefineDo: the item being checked
-    std::string workText;      // lblWork: the current transfer or analysis step
-    int analysisPosition = 0;  // prbAnalysis
-    int analysisMaximum = 0;
-    int position = 0;  // prbDefine
-    int maximum = 0;
-};
-
-class DefineProgressObserver {
-  public:
-    virtual ~DefineProgressObserver() = default;
-    virtual void defineProgressChanged(const DefineProgressState& state) = 0;
-};
-
 struct CheckResults {
     std::vector<ResultsRow> rows;  // in the order they were found
     std::vector<AuthorNotice> notices;
@@ -90,9 +76,16 @@ struct CheckResults {
     bool cancelled = false;  // the run was asked to stop
 };
 
+// Said before a run over an empty author list; the run goes on, the define phase has work of
+// its own.
+void tellIfNoAuthors(const std::vector<AuthorRow>& authors);
+
 class CheckRun {
   public:
-    explicit CheckRun(CheckRunSettings settings);
+    // `stop` is the run's stop flag, shared with whoever handles Cancel; set whenever no run is
+    // going.
+    explicit CheckRun(CheckRunSettings settings,
+                      SharedStopFlag stop = std::make_shared<StopFlag>(true));
     ~CheckRun();
     CheckRun(const CheckRun&) = delete;
     CheckRun& operator=(const CheckRun&) = delete;
@@ -102,28 +95,39 @@ class CheckRun {
     DefineProgressObserver* defineObserver = nullptr;
     ClockSynchronizer* clock = nullptr;
 
-    // The author phase over `authors` (their check marks are stored unless `noSaveChecked`),
-    // then the define phase over the checked rows of `defineRows`, then the clock
-    // synchronisation when the settings ask for it and the run was not stopped.
+    // The whole run: tells an empty author list, then the author phase over `authors` (their
+    // check marks are stored unless `noSaveChecked`), the define phase over the checked rows of
+    // `defineRows`, and the clock synchronisation when the settings ask for it and the run was
+    // not stopped.
     CheckResults run(const std::vector<AuthorRow>& authors, bool noSaveChecked,
                      const std::vector<DefineRow>& defineRows);
+
+    // The same in steps, for a caller that shows a page between them: begin() clears the stop
+    // flag, each phase returns at once when it is set, finish() synchronises the clock unless
+    // the run was stopped, sets the flag and hands over what was found.
+    void begin();
+    void runAuthorPhase(const std::vector<AuthorRow>& authors, bool noSaveChecked);
+    void runDefinePhase(const std::vector<DefineRow>& rows);
+    CheckResults finish();
 
     // The Cancel button during a run: aborts an open transfer, which stops the run before its
     // next author or item. Between transfers it does nothing. Returns whether it stopped.
     bool cancel();
 
     // False whenever no run is going.
-    bool running() const { return !cancelled_; }
+    bool running() const { return !stop_->isSet(); }
+    const CheckRunSettings& settings() const { return settings_; }
 
   private:
-    void runDefineChecks(const std::vector<DefineRow>& rows, std::vector<ResultsRow>& found);
-    void defineProgress(int position, int maximum, const std::string& message, int phase);
+    void checkItem(const DefineRow& row, TVKestrinDefineEngine& engine, const std::string& today);
+    void defineReport(int position, int maximum, const std::string& message, int phase);
 
     CheckRunSettings settings_;
-    bool cancelled_ = true;  // the stop flag: true whenever no run is going
+    SharedStopFlag stop_;
     AuthorCheckRun authorRun_;
     TVKestrinDefineEngine* defineEngine_ = nullptr;  // only during the define phase
-    DefineProgressState defineState_;
+    DefineProgress* defineProgress_ = nullptr;       // only during the define phase
+    CheckResults results_;
 };
 
 // "yyyy/mm/dd" of today in local time: the date of a define phase row.

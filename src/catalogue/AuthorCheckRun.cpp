@@ -13,7 +13,7 @@ std::filesystem::path downloadFilePath() {
     return stateFolder() / "Download.inf";
 }
 
-AuthorCheckRun::AuthorCheckRun(bool& cancelled) : cancelled_(cancelled) {
+AuthorCheckRun::AuthorCheckRun(SharedStopFlag stop) : stop_(std::move(stop)) {
     prepareClient(http_);
     http_.InputFileMode = true;
     // An update information file is a few kilobytes; a server that sends without end must
@@ -33,7 +33,7 @@ void AuthorCheckRun::attachHandlers() {
             http_.Host = *host;
             handled = true;
         } else {
-            cancelled_ = true;
+            stop_->set();
         }
     };
     http_.OnConnectionFailed = [this] { error("接続エラーが発生しました", "接続エラー"); };
@@ -64,7 +64,7 @@ AuthorCheckResults AuthorCheckRun::RunAuthorChecks(const std::vector<AuthorRow>&
     fs::create_directories(localFile.parent_path(), ignored);
 
     for (const AuthorRow& author : authors) {
-        if (cancelled_) {
+        if (stop_->isSet()) {
             progress_ = nullptr;
             return results;
         }
@@ -121,7 +121,7 @@ bool AuthorCheckRun::download(const std::string& url) {
         http_.Get(url);
         return true;
     } catch (const std::exception&) {
-        if (cancelled_) {
+        if (stop_->isSet()) {
             dialogs().messageBox("キャンセルしました", "キャンセル", DialogIcon::Information,
                                  DialogButtons::Ok);
             http_.Abort();
@@ -141,7 +141,7 @@ bool AuthorCheckRun::download(const std::string& url) {
 
 bool AuthorCheckRun::abortTransfer() {
     if (!http_.connected()) return false;
-    cancelled_ = true;
+    stop_->set();
     http_.Abort();
     return true;
 }

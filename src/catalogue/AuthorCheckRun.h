@@ -13,6 +13,7 @@
 #include "catalogue/ResultsRow.h"
 #include "net/NMHTTP.h"
 #include "net/ProxySettings.h"
+#include "platform/StopFlag.h"
 
 namespace kestrin {
 
@@ -34,8 +35,8 @@ std::filesystem::path downloadFilePath();
 
 class AuthorCheckRun {
   public:
-    // `cancelled` is the run's stop flag, shared with whoever handles Cancel.
-    explicit AuthorCheckRun(bool& cancelled);
+    // `stop` is the run's stop flag, shared with whoever handles Cancel.
+    explicit AuthorCheckRun(SharedStopFlag stop = std::make_shared<StopFlag>());
 
     AuthorCheckSettings settings;
     // Set for a "/checkauto" run: the authors' check marks are not stored.
@@ -50,6 +51,7 @@ class AuthorCheckRun {
     // Cancel during the run: when a transfer is open, sets the stop flag and aborts it.
     // Returns whether it did.
     bool abortTransfer();
+    bool stopped() const { return stop_->isSet(); }
 
     // The client of the run (its events are the run's).
     TNMHTTP& http() { return http_; }
@@ -63,7 +65,7 @@ class AuthorCheckRun {
     bool download(const std::string& url);
     void error(const std::string& text, const std::string& caption);
 
-    bool& cancelled_;
+    SharedStopFlag stop_;
     TNMHTTP http_;
     AuthorProgress* progress_ = nullptr;
 };

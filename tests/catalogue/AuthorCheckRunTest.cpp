@@ -52,9 +52,8 @@ std::vector<std::string> captions(const ScriptedDialogs& dialogs) {
 
 // A run over the current catalogue's author list as loaded at start.
 struct AuthorRun {
-    bool cancelled = false;
     bool newerFormat = false;
-    AuthorCheckRun run{cancelled};
+    AuthorCheckRun run;
     AuthorProgress progress;
     AuthorCheckResults results;
 
@@ -198,7 +197,7 @@ TEST(RunAuthorChecks, TellsFailures) {
         EXPECT_EQ(test::stringAt("Sample", "AuthorURL"),
                   c.position == 3 ? "" : "http://old.example/")
             << c.name;
-        EXPECT_FALSE(run.cancelled) << c.name;
+        EXPECT_FALSE(run.run.stopped()) << c.name;
     }
 }
 
@@ -227,7 +226,7 @@ TEST(RunAuthorChecks, AStopKeepsLaterAuthorsMarks) {
     run.go(authors);
     messagePump().stopTimer(timer);
 
-    EXPECT_TRUE(run.cancelled);
+    EXPECT_TRUE(run.run.stopped());
     EXPECT_EQ(captions(dialogs), std::vector<std::string>{"キャンセル: キャンセルしました"});
     EXPECT_EQ(run.results.notices, (std::vector<AuthorNotice>{{"Author 1", "one"}}));
     EXPECT_EQ(integerAt("1", "Checked"), 1);

@@ -201,8 +201,8 @@ TEST_F(HostileServer, AnAuthorCheckRunGoesOnWithTheNextAuthor) {
         test::addAuthor("Good", "Gus", server.url("/good.inf"));
         test::addSoftware("Good", "tool", "Tool", 1);
 
-        bool cancelled = false, newerFormat = false;
-        AuthorCheckRun run(cancelled);
+        bool newerFormat = false;
+        AuthorCheckRun run;
         AuthorProgress progress;
         auto results = run.RunAuthorChecks(FillAuthorList(true), newerFormat, progress);
         ASSERT_EQ(results.rows.size(), 1u);
