@@ -9,11 +9,12 @@
 #include <vector>
 
 #include "app/CheckRun.h"
+#include "app/CommandLine.h"
+#include "app/Results.h"
 #include "app/Settings.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/ResultsRow.h"
 #include "cli/Command.h"
-#include "platform/Dialogs.h"
 #include "text/Ascii.h"
 
 namespace kestrin::cli {
@@ -145,8 +146,10 @@ std::vector<std::string> splitLines(const std::string& text) {
 // (its further lines stand under the comment column).
 void writeTable(std::ostream& out, const std::vector<ResultsRow>& rows) {
     using Cells = std::vector<std::string>;
-    std::vector<Cells> table{
-        {"作者", "更新ソフト名", "バージョン", "更新日付", "入手先", "コメント"}};
+    const auto& captions = resultsColumnCaptions();
+    // The comment column under a shorter caption than the window's, as the last of the table.
+    std::vector<Cells> table{Cells(captions.begin(), captions.begin() + 5)};
+    table.front().push_back("コメント");
     for (const ResultsRow& row : rows)
         table.push_back(
             {row.author, row.displayName, row.version, row.date, row.source, row.comment});
@@ -172,26 +175,21 @@ void writeTable(std::ostream& out, const std::vector<ResultsRow>& rows) {
 }
 
 void writeText(std::ostream& out, const CheckResults& results) {
-    if (results.rows.empty() && results.notices.empty()) {
-        out << "更新ファイルや情報は見つかりませんでした。後日，再度実行してみて下さい。\n";
-        return;
-    }
-    out << "更新ファイルや情報が見つかりました。"
-           "* 印のついているソフトの情報は，必ずチェックするようにしてください。\n";
+    out << summarySentence(results, false) << '\n';
+    if (results.rows.empty() && results.notices.empty()) return;
     if (!results.rows.empty()) {
         out << '\n';
         writeTable(out, results.rows);
     }
     for (const AuthorNotice& notice : results.notices)
         out << '\n'
-            << notice.author << " さんからの情報:\n"
+            << noticeHeading(notice.author) << '\n'
             << expandLineBreaks(notice.text, "\n") << '\n';
 }
 
 struct CheckOptions {
-    std::string option = "/check";
-    std::string autoKey;  // "/checkauto": the one author to check
-    std::string folder;   // "" for every folder
+    CommandLine commandLine{CheckOption::Check, ""};
+    std::string folder;  // "" for every folder
     bool json = false;
     bool quietErrors = false;
 };
@@ -212,30 +210,21 @@ CheckOptions parseOptions(const Arguments& arguments) {
         } else if (argument.rfind("--", 0) == 0) {
             throw UsageError("unknown option '" + argument + "'");
         } else if (!optionSeen && argument.rfind("/", 0) == 0) {
-            options.option = asciiLowered(argument);
+            const std::optional<CheckOption> option = checkOptionNamed(argument);
+            if (!option) throw UsageError("unknown check option '" + asciiLowered(argument) + "'");
+            options.commandLine.option = *option;
             optionSeen = true;
         } else {
             operands.push_back(argument);
         }
     }
-    static const std::vector<std::string> known{"/check", "/checkall", "/checkauto", "/preset",
-                                                "/revset"};
-    if (std::find(known.begin(), known.end(), options.option) == known.end())
-        throw UsageError("unknown check option '" + options.option + "'");
     // As on the program's command line: "/checkauto" takes the author key as its second
     // argument; after any other option a second argument is ignored.
     if (operands.size() > 1 || (operands.size() == 1 && !optionSeen))
         throw UsageError("unexpected argument '" + operands.back() + "'");
-    if (options.option == "/checkauto" && !operands.empty()) options.autoKey = operands.front();
+    if (options.commandLine.option == CheckOption::CheckAuto && !operands.empty())
+        options.commandLine.autoKey = operands.front();
     return options;
-}
-
-// The author check marks an option sets before the run.
-void applyOption(const CheckOptions& options, std::vector<AuthorRow>& authors) {
-    if (options.option == "/checkall") mnuAuthorCheck(authors, int(AuthorCheckTag::All));
-    if (options.option == "/preset") mnuAuthorCheck(authors, int(AuthorCheckTag::LastChecked));
-    if (options.option == "/revset") mnuAuthorCheck(authors, int(AuthorCheckTag::LastUnchecked));
-    if (options.option == "/checkauto") checkOnlyAuthor(authors, options.autoKey);
 }
 
 int runCheck(const Arguments& arguments) {
@@ -244,7 +233,7 @@ int runCheck(const Arguments& arguments) {
     if (options.quietErrors) settings.author.restrainError = true;
 
     std::vector<AuthorRow> authors = FillAuthorList(settings.checkReflect);
-    applyOption(options, authors);
+    applyCommandLine(options.commandLine, authors);
     const std::vector<DefineRow> defineRows = listDefineRows(options.folder);
 
     // Message boxes become lines on standard error (the console dialog service).
@@ -252,15 +241,9 @@ int runCheck(const Arguments& arguments) {
         settings, [](const std::string& status) { std::cerr << status << '\n'; }, true);
     CheckRun run(settings);
     run.clock = &clock;
-    const CheckResults results = run.run(authors, options.option == "/checkauto", defineRows);
-    if (results.newerFormatSeen) {
-        dialogs().messageBox(
-            "Kestrinの新バージョンを使った情報ファイルが見つかりました\r\nKestrinの新バージョンを入"
-            "手"
-            "して下さい(上位互換性はあります)\r\n旧バージョンのままご使用になると，作者からの情報が"
-            "わかりにくくなることがあります",
-            "Kestrin新バージョン検出", DialogIcon::Information, DialogButtons::Ok);
-    }
+    const CheckResults results =
+        run.run(authors, savesNoCheckMarks(options.commandLine), defineRows);
+    if (results.newerFormatSeen) tellNewerFormat();
     if (options.json) {
         writeJson(std::cout, results);
     } else {
