@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "catalogue/CatalogueFixture.h"
-#include "define/DefineItem.h"
+#include "define/DefineFixture.h"
 #include "platform/Dialogs.h"
 #include "platform/MessagePump.h"
 #include "support/HttpTestServer.h"
@@ -12,21 +12,9 @@
 namespace kestrin {
 namespace {
 
+using test::addPageItem;
 using test::HttpReply;
 using test::HttpTestServer;
-
-// A page-check item (headers mode) in `folder` below the define root.
-void addPageItem(const test::TempEnvironment& environment, const std::string& folder,
-                 const std::string& name, const std::string& url, bool checked) {
-    TVDefineItem item;
-    item.TermName = name;
-    item.PageURL = url;
-    item.Checked = checked;
-    item.Option = kMethodPageCheck;
-    item.PageTime = "Mon, 01 Jan 2001 00:00:00 GMT";
-    item.ItemPath = (environment.favorites() / "Kestrin 2001" / folder / (name + ".url")).string();
-    TVKestrinDefineItem().SaveItem(item);
-}
 
 HttpReply modifiedPage() {
     return HttpReply::ok("<html>new</html>")
