@@ -5,12 +5,13 @@
 
 #include "app/frmMain.h"
 #include "platform/QtDialogs.h"
+#include "platform/QtLook.h"
 #include "platform/QtMessagePump.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kestrin 2001 for Windows 98/2000"));
-    QApplication::setWindowIcon(kestrin::TfrmMain::applicationIcon());
+    QApplication::setWindowIcon(kestrin::applicationIcon());
 
     kestrin::QtMessagePump pump;
     kestrin::installMessagePump(&pump);
