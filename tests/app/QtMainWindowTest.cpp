@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "app/frmMain.h"
+#include "support/QtWindowTest.h"
 
 namespace kestrin {
 namespace {
@@ -20,20 +21,23 @@ class QtMainWindowTest : public QObject {
 
     template <typename Widget = QWidget>
     Widget* control(const char* name) {
-        auto* widget = window_->findChild<Widget*>(QString::fromLatin1(name));
-        if (!widget) qFatal("no control %s", name);
-        return widget;
+        return test::control<Widget>(window_.get(), name);
     }
 
+    std::unique_ptr<test::WindowTestEnvironment> environment_;
     std::unique_ptr<TfrmMain> window_;
 
   private slots:
     void init() {
+        environment_ = std::make_unique<test::WindowTestEnvironment>();
         window_ = std::make_unique<TfrmMain>();
         window_->show();
         QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
     }
-    void cleanup() { window_.reset(); }
+    void cleanup() {
+        window_.reset();
+        environment_.reset();
+    }
 
     void windowHasItsCaptionFixedClientSizeBorderAndJapaneseFont() {
         QCOMPARE(window_->windowTitle(),
@@ -51,6 +55,12 @@ class QtMainWindowTest : public QObject {
         QVERIFY2(QFontDatabase::writingSystems(font.family()).contains(QFontDatabase::Japanese),
                  qPrintable(font.family()));
         QCOMPARE(QFontInfo(control("lblWork")->font()).family(), font.family());
+        // Page headings are bold in the same font; other texts are not.
+        for (const char* heading : {"Label5", "Label9", "Label25", "Label8"}) {
+            QVERIFY2(control(heading)->font().bold(), heading);
+            QCOMPARE(QFontInfo(control(heading)->font()).family(), font.family());
+        }
+        QVERIFY(!control("Label1")->font().bold());
     }
 
     void fourPagesWithTheirHeadingsAndTexts_data() {

@@ -8,23 +8,10 @@
 #include <functional>
 
 #include "platform/QtDialogs.h"
+#include "support/QtWindowTest.h"
 
 namespace kestrin {
 namespace {
-
-// Runs `act` on the modal box as soon as it is open (the box's exec() blocks the caller).
-template <typename Box>
-void whenOpen(std::function<void(Box*)> act) {
-    auto* poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, [poll, act] {
-        auto* box = qobject_cast<Box*>(QApplication::activeModalWidget());
-        if (!box) return;
-        poll->stop();
-        poll->deleteLater();
-        act(box);
-    });
-    poll->start(5);
-}
 
 QStringList buttonTexts(QMessageBox* box) {
     QStringList texts;
@@ -83,7 +70,7 @@ class QtDialogsTest : public QObject {
         QString shownText, shownCaption;
         QStringList shownButtons;
         int shownIcon = -1;
-        whenOpen<QMessageBox>([&](QMessageBox* box) {
+        test::whenModalOpen<QMessageBox>([&](QMessageBox* box) {
             shownText = box->text();
             shownCaption = box->windowTitle();
             shownButtons = buttonTexts(box);
@@ -109,7 +96,7 @@ class QtDialogsTest : public QObject {
     void inputBoxReturnsTheTextOrNothingWhenCancelled() {
         QtDialogs service;
         QString prompt, initial;
-        whenOpen<QInputDialog>([&](QInputDialog* dialog) {
+        test::whenModalOpen<QInputDialog>([&](QInputDialog* dialog) {
             prompt = dialog->labelText();
             initial = dialog->textValue();
             dialog->setTextValue("ソフト");
@@ -120,7 +107,7 @@ class QtDialogsTest : public QObject {
         QCOMPARE(prompt, QString("フォルダ名:"));
         QCOMPARE(initial, QString("新しいフォルダ"));
 
-        whenOpen<QInputDialog>([](QInputDialog* dialog) { dialog->reject(); });
+        test::whenModalOpen<QInputDialog>([](QInputDialog* dialog) { dialog->reject(); });
         QCOMPARE(service.inputBox("フォルダの作成", "フォルダ名:", "x"), std::nullopt);
     }
 };

@@ -36,11 +36,14 @@ TempFolder::~TempFolder() {
 }
 
 TempEnvironment::TempEnvironment() : root_(makeTempFolder()) {
+    fs::create_directory(root_ / "home");
     set("KESTRIN_REGISTRY", registry().string());
     set("KESTRIN_FAVORITES", favorites().string());
     set("XDG_STATE_HOME", (root_ / "state").string());
     set("XDG_CONFIG_HOME", (root_ / "config").string());
     set("XDG_DATA_HOME", (root_ / "data").string());
+    set("XDG_CACHE_HOME", (root_ / "cache").string());
+    set("HOME", (root_ / "home").string());
     set("http_proxy", "");
     set("HTTP_PROXY", "");
 }

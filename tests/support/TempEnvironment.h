@@ -1,7 +1,8 @@
 #pragma once
 // A private world for one test: a temporary folder holding the settings store, the Favorites
-// folder and the state folder, pointed to by the environment, so that no test touches the
-// user's real settings or Favorites. Restores the environment when it ends.
+// folder, the state folder, the XDG folders and a home folder, pointed to by the environment,
+// so that no test touches the user's real settings or Favorites. Restores the environment when
+// it ends.
 
 #include <filesystem>
 #include <map>
