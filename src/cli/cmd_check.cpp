@@ -14,6 +14,7 @@
 #include "app/Settings.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/ResultsRow.h"
+#include "cli/CheckNotify.h"
 #include "cli/Command.h"
 #include "text/Ascii.h"
 
@@ -192,6 +193,7 @@ struct CheckOptions {
     std::string folder;  // "" for every folder
     bool json = false;
     bool quietErrors = false;
+    bool notify = false;
 };
 
 CheckOptions parseOptions(const Arguments& arguments) {
@@ -204,6 +206,8 @@ CheckOptions parseOptions(const Arguments& arguments) {
             options.json = true;
         } else if (argument == "--quiet-errors") {
             options.quietErrors = true;
+        } else if (argument == "--notify") {
+            options.notify = true;
         } else if (argument == "--folder") {
             if (i + 1 == arguments.size()) throw UsageError("--folder needs a PATH");
             options.folder = arguments[++i];
@@ -249,13 +253,14 @@ int runCheck(const Arguments& arguments) {
     } else {
         writeText(std::cout, results);
     }
+    if (options.notify) notifyDesktop(results);
     return 0;
 }
 
 const CommandRegistration registration(
     "check",
     "check [/check | /checkall | /checkauto KEY | /preset | /revset] [--folder PATH] [--json] "
-    "[--quiet-errors]",
+    "[--quiet-errors] [--notify]",
     runCheck);
 
 }  // namespace

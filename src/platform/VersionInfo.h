@@ -10,6 +10,9 @@ struct VersionInfo {
     std::string fileVersion;  // "a.b.c.d"; the build number is d
     std::string fileDescription;
     std::string legalCopyright;
+    // The desktop's name for the program: its desktop entry ("<id>.desktop"), icon and
+    // AppStream component carry it.
+    std::string applicationId;
 };
 
 const VersionInfo& versionInfo();

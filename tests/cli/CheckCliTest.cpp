@@ -4,6 +4,8 @@
 #include "define/DefineItem.h"
 #include "support/CliRunner.h"
 #include "support/HttpTestServer.h"
+#include "support/NotificationService.h"
+#include "support/RealServers.h"
 #include "support/TempEnvironment.h"
 #include "text/Cp932.h"
 
@@ -99,6 +101,41 @@ TEST(CheckCli, ChecksDefineItemsOfAFolderAndTellsFailuresOnStandardError) {
             << result.err;
         EXPECT_EQ(result.err.find("接続エラー:") != std::string::npos, !quiet) << result.err;
     }
+}
+
+TEST(CheckCli, NotifiesTheDesktopWhenTheRunFoundSomething) {
+    if (auto why = test::SessionBus::unavailable(); !why.empty()) GTEST_SKIP() << why;
+    test::TempEnvironment environment;
+    test::SessionBus bus(environment.runtime() / "bus");
+    test::NotificationService service(bus.address());
+
+    // Nothing registered, nothing defined: the run finds nothing and stays quiet.
+    const test::CliResult quiet = runCli({"check", "--notify"});
+    EXPECT_EQ(quiet.status, 0) << quiet.err;
+    EXPECT_TRUE(service.received().empty());
+
+    HttpTestServer server;
+    serveSample(server);
+    const test::CliResult found = runCli({"check", "/checkall", "--notify"});
+    EXPECT_EQ(found.status, 0) << found.err;
+    EXPECT_EQ(found.err, "");
+    const auto received = service.received();
+    ASSERT_EQ(received.size(), 1u);
+    EXPECT_EQ(received[0].summary, "Kestrin 2001");
+    EXPECT_EQ(received[0].body,
+              "更新が 1 件見つかりました: Tool\n作者からの情報が 1 件あります: Sam");
+}
+
+TEST(CheckCli, NotifyWithoutASessionBusSaysSoAndSucceeds) {
+    test::TempEnvironment environment;  // its bus address names a socket nobody listens on
+    HttpTestServer server;
+    serveSample(server);
+    const test::CliResult result = runCli({"check", "/checkall", "--notify", "--json"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_NE(result.out.find("\"displayName\": \"* Tool\""), std::string::npos) << result.out;
+    EXPECT_NE(result.err.find("kestrin-cli check: no desktop notification: no session bus at"),
+              std::string::npos)
+        << result.err;
 }
 
 TEST(CheckCli, RefusesBadArguments) {

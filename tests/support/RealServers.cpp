@@ -6,6 +6,7 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -28,6 +29,17 @@ std::string findProgram(const std::string& name) {
         if (::access(candidate.c_str(), X_OK) == 0) return candidate;
     }
     return {};
+}
+
+bool acceptsUnixConnections(const fs::path& socket) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (socket.native().size() >= sizeof address.sun_path) return false;
+    std::copy(socket.native().begin(), socket.native().end(), address.sun_path);
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    ::close(fd);
+    return ok;
 }
 
 bool acceptsConnections(int port) {
@@ -67,6 +79,11 @@ int freeLoopbackPort() {
 
 void ServerProcess::start(const std::vector<std::string>& arguments, const fs::path& log,
                           int port) {
+    start(arguments, log, [port] { return acceptsConnections(port); });
+}
+
+void ServerProcess::start(const std::vector<std::string>& arguments, const fs::path& log,
+                          const std::function<bool()>& ready) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
@@ -82,7 +99,7 @@ void ServerProcess::start(const std::vector<std::string>& arguments, const fs::p
         throw std::runtime_error("cannot start " + arguments[0]);
     }
     const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!acceptsConnections(port)) {
+    while (!ready()) {
         int status = 0;
         if (::waitpid(pid_, &status, WNOHANG) == pid_) {
             pid_ = -1;
@@ -90,7 +107,7 @@ void ServerProcess::start(const std::vector<std::string>& arguments, const fs::p
         }
         if (std::chrono::steady_clock::now() > giveUp) {
             stop();
-            throw std::runtime_error(arguments[0] + " does not listen: " + logText(log));
+            throw std::runtime_error(arguments[0] + " is not ready: " + logText(log));
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
@@ -172,6 +189,31 @@ TinyproxyServer::TinyproxyServer(const std::string& user, const std::string& pas
                   "/tinyproxy.pid\"\nLogFile \"" + d + "/tinyproxy.log\"\nLogLevel Info\n");
     process_.start({findProgram("tinyproxy"), "-d", "-c", d + "/tinyproxy.conf"},
                    dir / "output.log", port_);
+}
+
+std::string SessionBus::unavailable() {
+    return findProgram("dbus-daemon").empty() ? "dbus-daemon is not installed" : "";
+}
+
+SessionBus::SessionBus(const fs::path& socket) : socket_(socket) {
+    const fs::path dir = folder_.path();
+    fs::create_directories(socket.parent_path());
+    writeFile(dir / "session.conf",
+              "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
+              " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+              "<busconfig>\n  <type>session</type>\n  <listen>unix:path=" +
+                  socket.string() +
+                  "</listen>\n  <auth>EXTERNAL</auth>\n"
+                  "  <policy context=\"default\">\n    <allow send_destination=\"*\"/>\n"
+                  "    <allow receive_sender=\"*\"/>\n"
+                  "    <allow own=\"*\"/>\n  </policy>\n</busconfig>\n");
+    process_.start({findProgram("dbus-daemon"), "--config-file=" + (dir / "session.conf").string(),
+                    "--nofork", "--nopidfile", "--nosyslog"},
+                   dir / "output.log", [this] { return acceptsUnixConnections(socket_); });
+}
+
+std::string SessionBus::address() const {
+    return "unix:path=" + socket_.string();
 }
 
 }  // namespace kestrin::test

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,9 @@ class ServerProcess {
     // accepts connections; raises with the log's text when the program ends or never listens.
     void start(const std::vector<std::string>& arguments, const std::filesystem::path& log,
                int port);
+    // The same, waiting until `ready` holds.
+    void start(const std::vector<std::string>& arguments, const std::filesystem::path& log,
+               const std::function<bool()>& ready);
     void stop();
 
   private:
@@ -64,6 +68,21 @@ class TinyproxyServer {
   private:
     TempFolder folder_;
     int port_ = 0;
+    ServerProcess process_;
+};
+
+// A private D-Bus session bus (dbus-daemon) listening on the Unix socket `socket`; clients
+// reach it with the address "unix:path=<socket>".
+class SessionBus {
+  public:
+    static std::string unavailable();  // empty when dbus-daemon can run here
+
+    explicit SessionBus(const std::filesystem::path& socket);
+    std::string address() const;
+
+  private:
+    TempFolder folder_;
+    std::filesystem::path socket_;
     ServerProcess process_;
 };
 

@@ -40,10 +40,14 @@ TempEnvironment::TempEnvironment() : root_(makeTempFolder()) {
     set("KESTRIN_REGISTRY", registry().string());
     set("KESTRIN_FAVORITES", favorites().string());
     set("XDG_STATE_HOME", (root_ / "state").string());
-    set("XDG_CONFIG_HOME", (root_ / "config").string());
+    set("XDG_CONFIG_HOME", config().string());
     set("XDG_DATA_HOME", (root_ / "data").string());
     set("XDG_CACHE_HOME", (root_ / "cache").string());
     set("HOME", (root_ / "home").string());
+    fs::create_directory(runtime());
+    fs::permissions(runtime(), fs::perms::owner_all, fs::perm_options::replace);
+    set("XDG_RUNTIME_DIR", runtime().string());
+    set("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + (runtime() / "bus").string());
     set("http_proxy", "");
     set("HTTP_PROXY", "");
 }

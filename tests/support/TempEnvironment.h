@@ -1,8 +1,8 @@
 #pragma once
 // A private world for one test: a temporary folder holding the settings store, the Favorites
-// folder, the state folder, the XDG folders and a home folder, pointed to by the environment,
-// so that no test touches the user's real settings or Favorites. Restores the environment when
-// it ends.
+// folder, the state folder, the XDG folders, a home folder and a runtime folder, pointed to by
+// the environment, so that no test touches the user's real settings or Favorites, their session
+// bus or their systemd user instance. Restores the environment when it ends.
 
 #include <filesystem>
 #include <map>
@@ -22,6 +22,10 @@ class TempEnvironment {
     std::filesystem::path registry() const { return root_ / "registry.db"; }
     std::filesystem::path favorites() const { return root_ / "Favorites"; }
     std::filesystem::path state() const { return root_ / "state" / "kestrin"; }
+    std::filesystem::path config() const { return root_ / "config"; }
+    // $XDG_RUNTIME_DIR (mode 0700); the session bus address points to "bus" inside it, where
+    // nothing listens unless a test starts a SessionBus there.
+    std::filesystem::path runtime() const { return root_ / "runtime"; }
 
   private:
     void set(const char* name, const std::string& value);
