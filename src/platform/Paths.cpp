@@ -24,9 +24,13 @@ fs::path xdgFolder(const char* variable, const char* fallback) {
 }
 }  // namespace
 
+fs::path configFolder() {
+    return xdgFolder("XDG_CONFIG_HOME", ".config");
+}
+
 fs::path registryPath() {
     if (auto path = environment("KESTRIN_REGISTRY"); !path.empty()) return path;
-    return xdgFolder("XDG_CONFIG_HOME", ".config") / "kestrin" / "registry.db";
+    return configFolder() / "kestrin" / "registry.db";
 }
 
 fs::path favoritesFolder() {

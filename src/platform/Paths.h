@@ -6,6 +6,8 @@
 
 namespace kestrin {
 
+// The per-user configuration folder: $XDG_CONFIG_HOME, else ~/.config.
+std::filesystem::path configFolder();
 // The settings store: $KESTRIN_REGISTRY, else $XDG_CONFIG_HOME/kestrin/registry.db.
 std::filesystem::path registryPath();
 // The Favorites folder: $KESTRIN_FAVORITES, else $XDG_DATA_HOME/kestrin/Favorites.

@@ -1,5 +1,7 @@
 #include "platform/Shell.h"
 
+#include <fcntl.h>
+#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -8,6 +10,8 @@
 #include <string_view>
 
 #include "platform/FileSystem.h"
+
+extern char** environ;
 
 namespace fs = std::filesystem;
 
@@ -131,6 +135,42 @@ bool startDetached(const std::string& program, const std::vector<std::string>& a
         if (errno != EINTR) return false;
     }
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+ProgramResult runProgram(const std::string& program, const std::vector<std::string>& arguments) {
+    ProgramResult result;
+    const std::string resolved = findInPath(program);
+    int output[2];
+    if (resolved.empty() || ::pipe2(output, O_CLOEXEC) != 0) return result;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, output[1], 1);
+    posix_spawn_file_actions_adddup2(&actions, output[1], 2);
+    std::vector<std::string> words{program};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+    pid_t child = -1;
+    const int failed =
+        ::posix_spawn(&child, resolved.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(output[1]);
+    char buffer[4096];
+    for (ssize_t n; !failed && (n = ::read(output[0], buffer, sizeof buffer)) != 0;) {
+        if (n > 0) result.output.append(buffer, static_cast<std::size_t>(n));
+        if (n < 0 && errno != EINTR) break;
+    }
+    ::close(output[0]);
+    int status = 0;
+    if (failed) return result;
+    while (::waitpid(child, &status, 0) < 0) {
+        if (errno != EINTR) return result;
+    }
+    if (WIFEXITED(status)) result.status = WEXITSTATUS(status);
+    return result;
 }
 
 bool openAddress(const std::string& address) {

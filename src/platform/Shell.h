@@ -24,6 +24,17 @@ std::string findInPath(const std::string& program);
 // up in PATH. False when it cannot be started.
 bool startDetached(const std::string& program, const std::vector<std::string>& arguments);
 
+// What a program that ran to its end said: its exit status (-1 when it could not be started or
+// was killed) and its standard output and error together.
+struct ProgramResult {
+    int status = -1;
+    std::string output;
+};
+
+// Runs a program with these arguments (no shell in between, standard input on /dev/null) and
+// waits for it to end. `program` without a slash is looked up in PATH.
+ProgramResult runProgram(const std::string& program, const std::vector<std::string>& arguments);
+
 // Hands an address to the desktop ("xdg-open"), which shows it in the user's browser. An empty
 // address, or one starting with "-" (it would read as an option), is not handed on.
 bool openAddress(const std::string& address);

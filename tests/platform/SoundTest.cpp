@@ -19,16 +19,8 @@ using namespace std::chrono_literals;
 using test::TempFolder;
 
 // Points PATH at chosen folders for one test and restores it afterwards.
-class ScopedPath {
-  public:
-    explicit ScopedPath(const std::string& value) {
-        if (const char* old = getenv("PATH")) saved_ = old;
-        setenv("PATH", value.c_str(), 1);
-    }
-    ~ScopedPath() { setenv("PATH", saved_.c_str(), 1); }
-
-  private:
-    std::string saved_;
+struct ScopedPath : test::ScopedVariable {
+    explicit ScopedPath(const std::string& value) : ScopedVariable("PATH", value) {}
 };
 
 // A stand-in player: records its name, its arguments and where its output goes, one per line,

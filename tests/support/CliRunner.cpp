@@ -17,6 +17,11 @@ void closeBoth(int fds[2]) {
 }  // namespace
 
 CliResult runCli(const std::vector<std::string>& arguments, const std::string& input) {
+    return runProgram(KESTRIN_CLI_PATH, arguments, input);
+}
+
+CliResult runProgram(const std::string& program, const std::vector<std::string>& arguments,
+                     const std::string& input) {
     int in[2], out[2], err[2];
     if (pipe(in) || pipe(out) || pipe(err)) throw std::runtime_error("pipe failed");
     pid_t pid = fork();
@@ -28,13 +33,13 @@ CliResult runCli(const std::vector<std::string>& arguments, const std::string& i
         closeBoth(out);
         closeBoth(err);
         std::vector<char*> argv;
-        std::string program = KESTRIN_CLI_PATH;
-        argv.push_back(program.data());
+        std::string file = program;
+        argv.push_back(file.data());
         std::vector<std::string> copy = arguments;
         for (auto& argument : copy)
             argv.push_back(argument.data());
         argv.push_back(nullptr);
-        execv(program.c_str(), argv.data());
+        execv(file.c_str(), argv.data());
         _exit(127);
     }
     close(in[0]);

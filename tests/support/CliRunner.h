@@ -15,5 +15,8 @@ struct CliResult {
 // Runs kestrin-cli with `arguments`, feeding `input` to its standard input. The environment is
 // inherited (use TempEnvironment to point it at temporary files).
 CliResult runCli(const std::vector<std::string>& arguments, const std::string& input = "");
+// The same for any program (an absolute file).
+CliResult runProgram(const std::string& program, const std::vector<std::string>& arguments,
+                     const std::string& input = "");
 
 }  // namespace kestrin::test

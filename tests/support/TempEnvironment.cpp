@@ -73,6 +73,23 @@ void TempEnvironment::set(const char* name, const std::string& value) {
     }
 }
 
+ScopedVariable::ScopedVariable(const char* name, const std::string& value) : name_(name) {
+    if (const char* old = getenv(name)) saved_ = old;
+    if (value.empty()) {
+        unsetenv(name);
+    } else {
+        setenv(name, value.c_str(), 1);
+    }
+}
+
+ScopedVariable::~ScopedVariable() {
+    if (saved_) {
+        setenv(name_.c_str(), saved_->c_str(), 1);
+    } else {
+        unsetenv(name_.c_str());
+    }
+}
+
 std::string readFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) throw std::runtime_error("cannot read " + path.string());

@@ -34,6 +34,20 @@ class TempEnvironment {
     std::map<std::string, std::optional<std::string>> saved_;
 };
 
+// Sets one environment variable for the life of the object (unsets it for an empty value) and
+// restores it afterwards.
+class ScopedVariable {
+  public:
+    ScopedVariable(const char* name, const std::string& value);
+    ~ScopedVariable();
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+  private:
+    std::string name_;
+    std::optional<std::string> saved_;
+};
+
 // A fresh temporary folder, removed with everything in it when the object ends.
 class TempFolder {
   public:
