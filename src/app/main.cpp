@@ -7,11 +7,15 @@
 #include "platform/QtDialogs.h"
 #include "platform/QtLook.h"
 #include "platform/QtMessagePump.h"
+#include "platform/VersionInfo.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kestrin 2001 for Windows 98/2000"));
     QApplication::setWindowIcon(kestrin::applicationIcon());
+    // Ties the windows to the desktop entry, whose name and icon the desktop shows for them.
+    QGuiApplication::setDesktopFileName(
+        QString::fromStdString(kestrin::versionInfo().applicationId));
 
     kestrin::QtMessagePump pump;
     kestrin::installMessagePump(&pump);

@@ -5,6 +5,9 @@
 #ifndef KESTRIN_DATA_DIR
 #define KESTRIN_DATA_DIR "/usr/local/share/kestrin"
 #endif
+#ifndef KESTRIN_DATA_DIR_FROM_PROGRAMS
+#define KESTRIN_DATA_DIR_FROM_PROGRAMS "../share/kestrin"
+#endif
 
 namespace fs = std::filesystem;
 
@@ -48,10 +51,19 @@ fs::path programPath() {
     return error ? fs::path() : path;
 }
 
+std::vector<fs::path> dataFolders(const fs::path& programFolder) {
+    std::vector<fs::path> folders;
+    if (!programFolder.empty()) {
+        folders.push_back(programFolder);
+        folders.push_back((programFolder / KESTRIN_DATA_DIR_FROM_PROGRAMS).lexically_normal());
+    }
+    folders.emplace_back(KESTRIN_DATA_DIR);
+    return folders;
+}
+
 fs::path findDataFile(const std::string& name) {
     std::error_code error;
-    for (const fs::path& folder : {programPath().parent_path(), fs::path(KESTRIN_DATA_DIR)}) {
-        if (folder.empty()) continue;
+    for (const fs::path& folder : dataFolders(programPath().parent_path())) {
         fs::path candidate = folder / name;
         if (fs::exists(candidate, error)) return candidate;
     }

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace kestrin {
 
@@ -17,8 +18,12 @@ std::filesystem::path favoritesFolder();
 std::filesystem::path stateFolder();
 // The running program's file.
 std::filesystem::path programPath();
-// A read-only file of the system ("kestrin.wav", the help folder): beside the program first,
-// then in the installed data folder. Empty when neither has it.
+// Where read-only files of the system are looked for, in order: beside the program (a build
+// tree), the data folder as seen from the program's folder (an installed tree, wherever it
+// was put), the data folder of the configured prefix.
+std::vector<std::filesystem::path> dataFolders(const std::filesystem::path& programFolder);
+// A read-only file of the system ("kestrin.wav", the help folder): the first of dataFolders()
+// of the running program that has it. Empty when none has it.
 std::filesystem::path findDataFile(const std::string& name);
 
 }  // namespace kestrin
