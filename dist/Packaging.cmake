@@ -20,14 +20,14 @@ set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-ipafont-gothic | fonts-noto-cjk, syst
 # The sound played when a check found something.
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "pipewire-bin | pulseaudio-utils | alsa-utils")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "tells you when software on the Internet has been updated")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
- Kestrin 2001 checks programs that registered themselves and their author (it
- downloads each author's update information file and compares builds) and web
- pages you define (judged updated by their date, size or a checksum of their
- text, by a new archive link on a download page, or by the date of one archive
- file). It sets the clock by SNTP, works through an HTTP proxy with Basic
- authentication, and runs checks on a schedule with desktop notifications.
- .
- The package holds the desktop program kestrin and kestrin-cli for scripts,
- timers and supporting programs.")
+# The long description; CPack puts the summary above it and indents it.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Kestrin 2001 checks programs that registered themselves and their author (it
+downloads each author's update information file and compares builds) and web
+pages you define (judged updated by their date, size or a checksum of their
+text, by a new archive link on a download page, or by the date of one archive
+file). It sets the clock by SNTP, works through an HTTP proxy with Basic
+authentication, and runs checks on a schedule with desktop notifications.
+
+The package holds the desktop program kestrin and kestrin-cli for scripts,
+timers and supporting programs.")
 include(CPack)
