@@ -46,6 +46,22 @@ std::vector<std::string_view> linesOf(std::string_view text) {
     return lines;
 }
 
+// A program's name and arguments, and the argv array of exec that points into them.
+struct CommandWords {
+    CommandWords(const std::string& program, const std::vector<std::string>& arguments)
+        : words{program} {
+        words.insert(words.end(), arguments.begin(), arguments.end());
+        for (std::string& word : words)
+            argv.push_back(word.data());
+        argv.push_back(nullptr);
+    }
+    CommandWords(const CommandWords&) = delete;
+    CommandWords& operator=(const CommandWords&) = delete;
+
+    std::vector<std::string> words;
+    std::vector<char*> argv;
+};
+
 }  // namespace
 
 std::string findInPath(const std::string& program) {
@@ -111,12 +127,7 @@ bool startDetached(const std::string& program, const std::vector<std::string>& a
     const std::string resolved = findInPath(program);
     if (resolved.empty()) return false;
     // Everything the child needs is prepared here: after fork() it may only exec or exit.
-    std::vector<std::string> words{program};
-    words.insert(words.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& word : words)
-        argv.push_back(word.data());
-    argv.push_back(nullptr);
+    CommandWords command(program, arguments);
 
     pid_t child = ::fork();
     if (child < 0) return false;
@@ -125,7 +136,7 @@ bool startDetached(const std::string& program, const std::vector<std::string>& a
         pid_t grandchild = ::fork();
         if (grandchild == 0) {
             ::setsid();
-            ::execv(resolved.c_str(), argv.data());
+            ::execv(resolved.c_str(), command.argv.data());
             ::_exit(127);
         }
         ::_exit(grandchild < 0 ? 1 : 0);
@@ -147,15 +158,10 @@ ProgramResult runProgram(const std::string& program, const std::vector<std::stri
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_adddup2(&actions, output[1], 1);
     posix_spawn_file_actions_adddup2(&actions, output[1], 2);
-    std::vector<std::string> words{program};
-    words.insert(words.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& word : words)
-        argv.push_back(word.data());
-    argv.push_back(nullptr);
+    CommandWords command(program, arguments);
     pid_t child = -1;
     const int failed =
-        ::posix_spawn(&child, resolved.c_str(), &actions, nullptr, argv.data(), environ);
+        ::posix_spawn(&child, resolved.c_str(), &actions, nullptr, command.argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     ::close(output[1]);
     char buffer[4096];
