@@ -5,24 +5,21 @@
 #include <algorithm>
 #include <cstdlib>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "app/CommandLine.h"
 #include "cli/Command.h"
 #include "platform/Paths.h"
 #include "platform/UserTimer.h"
+#include "text/Ascii.h"
 
 namespace kestrin::cli {
 
 namespace {
 
 constexpr const char* kTimerName = "kestrin-check";
-
-std::string asciiLower(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
 
 // "HH:MM" (or "H:MM") of a day.
 TimerSchedule dailyAt(const std::string& time) {
@@ -46,15 +43,14 @@ std::vector<std::string> checkOptions(const std::string& text) {
     const std::size_t start = text.find_first_not_of(" \t");
     const std::size_t end = start == std::string::npos ? start : text.find_first_of(" \t", start);
     const std::string option =
-        asciiLower(start == std::string::npos ? "" : text.substr(start, end - start));
+        asciiLowered(start == std::string::npos ? "" : text.substr(start, end - start));
     std::string rest = end == std::string::npos ? "" : text.substr(end);
     rest.erase(0, rest.find_first_not_of(" \t"));
     rest.erase(rest.find_last_not_of(" \t") + 1);
-    static const std::vector<std::string> known{"/check", "/checkall", "/checkauto", "/preset",
-                                                "/revset"};
-    if (std::find(known.begin(), known.end(), option) == known.end())
+    const std::optional<CheckOption> named = checkOptionNamed(option);
+    if (!named || *named == CheckOption::None)
         throw UsageError("unknown check option '" + text + "'");
-    if (option == "/checkauto") {
+    if (*named == CheckOption::CheckAuto) {
         if (rest.empty()) throw UsageError("/checkauto needs an author KEY");
         return {option, rest};
     }
