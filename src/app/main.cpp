@@ -11,7 +11,7 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Kestrin 2001 for Windows 98/2000"));
+    QApplication::setApplicationName(QString::fromUtf8(kestrin::kApplicationTitle));
     QApplication::setWindowIcon(kestrin::applicationIcon());
     // Ties the windows to the desktop entry, whose name and icon the desktop shows for them.
     QGuiApplication::setDesktopFileName(

@@ -157,7 +157,7 @@ void TVKestrinDefineItem::SaveItem(TVDefineItem& item, const std::string& newFol
 std::string TVKestrinDefineItem::ValidTermName(const std::string& name) {
     // UTF-8 never uses an ASCII byte inside a multi-byte character, so removing these bytes
     // cannot cut a Japanese character.
-    static const std::string forbidden = "\\/:,;*?\"<>|";
+    const std::string_view forbidden = kForbiddenNameCharacters;
     std::string cleaned;
     for (char c : name) {
         // A zero byte cannot stand in a file name: it would cut the path short, so that every

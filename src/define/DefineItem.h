@@ -13,6 +13,9 @@ namespace kestrin {
 
 // The Error text of an item whose last check had no error.
 inline constexpr const char* kNoError = "(エラー無し)";
+// The eleven characters an item or folder name of the tree may not hold, in the order the
+// messages list them.
+inline constexpr const char* kForbiddenNameCharacters = "\\/:,;*?\"<>|";
 
 // Check methods (the item's Option).
 enum DefineMethod : std::int32_t {

@@ -2,6 +2,8 @@
 
 #include <iostream>
 
+#include "platform/VersionInfo.h"
+
 namespace kestrin {
 
 namespace {
@@ -29,6 +31,10 @@ DialogService& dialogs() {
 
 void installDialogs(DialogService* service) {
     installedService = service;
+}
+
+void showError(const std::exception& error) {
+    dialogs().messageBox(error.what(), kApplicationTitle, DialogIcon::Error, DialogButtons::Ok);
 }
 
 DialogAnswer ConsoleDialogs::messageBox(const std::string& text, const std::string& caption,

@@ -4,6 +4,7 @@
 // ScriptedDialogs, which records what was shown and answers from a queue.
 
 #include <deque>
+#include <exception>
 #include <optional>
 #include <string>
 #include <vector>
@@ -30,6 +31,10 @@ class DialogService {
 DialogService& dialogs();
 // Installs `service` (not owned); nullptr goes back to the console service.
 void installDialogs(DialogService* service);
+
+// The general error display: a failure that nothing else handles, as an error box with the
+// error's text under the application's title.
+void showError(const std::exception& error);
 
 // Writes "caption: text" to standard error and gives the affirmative answer (OK / Yes);
 // input boxes answer with their initial text.

@@ -5,6 +5,9 @@
 
 namespace kestrin {
 
+// The application's title: the caption of the general error display.
+inline constexpr const char* kApplicationTitle = "Kestrin 2001 for Windows 98/2000";
+
 struct VersionInfo {
     std::string productName;
     std::string fileVersion;  // "a.b.c.d"; the build number is d
