@@ -47,6 +47,8 @@ TfrmMain::TfrmMain(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::T
     // Next starts a run once the setting-up tabs and the author list give it its input.
     connect(ui->btnBack, &QPushButton::clicked, this, [this] { wizard_.back(); });
     connect(ui->btnCancel, &QPushButton::clicked, this, [this] { wizard_.cancel(); });
+    connect(ui->DefineTab, &TfrmMainDefineTab::dialogKeysHeldChanged, this,
+            &TfrmMain::defineKeysHeld);
     qApp->installEventFilter(this);
 }
 
@@ -72,7 +74,7 @@ void TfrmMain::showAuthorChecks(const std::vector<AuthorRow>&) {
 }
 
 std::vector<DefineRow> TfrmMain::listSelectedDefineRows() {
-    return listDefineRows("");  // "[全て表示]", the define tree's selection at start
+    return ui->DefineTab->listSelectedDefineRows();
 }
 
 void TfrmMain::showResults(const ResultsPage& page, const CheckResults&) {
@@ -83,6 +85,7 @@ void TfrmMain::showResults(const ResultsPage& page, const CheckResults&) {
 void TfrmMain::resetPages() {
     ui->prbGetInfo->setValue(0);
     setBold(ui->lblStatusCompare, false);
+    ui->DefineTab->rebuildTree();
 }
 
 void TfrmMain::closeWindow() {
@@ -121,11 +124,15 @@ void TfrmMain::setNtpStatus(const std::string& text) {
     ui->lblNTPStatus->setText(QString::fromStdString(text));
 }
 
+void TfrmMain::defineKeysHeld(bool held) {
+    ui->btnNext->setDefault(!held && wizard_.state().defaultButton == WizardButton::Next);
+}
+
 void TfrmMain::keyPressEvent(QKeyEvent* event) {
-    // Esc presses the cancel button on every page. It arrives here only when the focused control
-    // did not want it (an in-place editor keeps its Esc).
+    // Esc presses the cancel button on every page, but not while the define tab holds it for
+    // an in-place editor. It arrives here only when the focused control did not want it.
     if (event->key() == Qt::Key_Escape) {
-        ui->btnCancel->click();
+        if (!ui->DefineTab->dialogKeysHeld()) ui->btnCancel->click();
         return;
     }
     QDialog::keyPressEvent(event);  // Enter presses the default button

@@ -47,6 +47,9 @@ class TfrmMain : public QDialog, private MainWizardView {
     static bool isSubPageKey(const QKeyEvent& key);
     void setNtpStatus(const std::string& text);
 
+    // The define tab holds Enter and Esc while one of its in-place editors is open.
+    void defineKeysHeld(bool held);
+
     std::unique_ptr<Ui::TfrmMain> ui;
     MainWizard wizard_{*this};
 };
