@@ -85,17 +85,21 @@ void DefineList::listAgain() {
     if (tree_.Selected()) attempt([&] { tree_.ListSelected(); });
 }
 
+bool DefineList::rewriteItem(std::int32_t index, const std::function<void(TVDefineItem&)>& change) {
+    return attempt([&] {
+        TVDefineItem item;
+        tree_.GetItem(index, item);
+        change(item);
+        tree_.StoreItem(item);
+    });
+}
+
 void DefineList::setChecked(std::size_t position, bool checked) {
     if (listing_ || !rowAt(position) || rows_[position].checked == checked) return;
     DefineListRow row = rows_[position];
-    const bool stored = attempt([&] {
-        TVDefineItem item;
-        tree_.GetItem(row.index, item);
-        item.Checked = checked;
-        tree_.StoreItem(item);
-    });
     // A state that could not be stored is not shown either.
-    if (stored) row.checked = checked;
+    if (rewriteItem(row.index, [&](TVDefineItem& item) { item.Checked = checked; }))
+        row.checked = checked;
     changeRow(position, row);
 }
 
@@ -113,12 +117,9 @@ void DefineList::clearMark(std::optional<std::size_t> selected) {
     const DefineListRow* shown = rowAt(selected);
     if (editing_ || !shown || shown->icon == DefineIcon::Plain) return;
     DefineListRow row = *shown;
-    const bool stored = attempt([&] {
-        TVDefineItem item;
-        tree_.GetItem(row.index, item);
+    const bool stored = rewriteItem(row.index, [&](TVDefineItem& item) {
         if (row.icon != DefineIcon::Updated) item.Error.clear();  // reads back as no error
         item.Updated = false;
-        tree_.StoreItem(item);
     });
     if (!stored) return;
     if (row.icon != DefineIcon::Updated) row.error = kNoError;
@@ -130,13 +131,7 @@ void DefineList::clearUpdatedMarks() {
     for (std::size_t position = 0; position < rows_.size(); ++position) {
         if (rows_[position].icon != DefineIcon::Updated) continue;
         DefineListRow row = rows_[position];
-        const bool stored = attempt([&] {
-            TVDefineItem item;
-            tree_.GetItem(row.index, item);
-            item.Updated = false;
-            tree_.StoreItem(item);
-        });
-        if (!stored) return;
+        if (!rewriteItem(row.index, [](TVDefineItem& item) { item.Updated = false; })) return;
         row.icon = DefineIcon::Plain;
         changeRow(position, row);
     }

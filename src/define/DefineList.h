@@ -6,6 +6,7 @@
 // list as shown; each row reaches its item's file through its index into the tree's FileList.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -127,6 +128,9 @@ class DefineList {
     void displayItem(const TVDefineItem& item, std::int32_t index, bool lastItem);
     void changeRow(std::size_t position, DefineListRow row);
     void removeRow(std::size_t position);
+    // Loads the item of FileList entry `index`, changes it and stores it; false after telling
+    // a failure.
+    bool rewriteItem(std::int32_t index, const std::function<void(TVDefineItem&)>& change);
     void releaseDialogKeys();
     const DefineListRow* rowAt(std::optional<std::size_t> position) const;
 
