@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <random>
 #include <utility>
@@ -96,6 +97,38 @@ void addPermissions(const fs::path& path, mode_t add) {
 }
 
 }  // namespace
+
+RegularFile::RegularFile(const fs::path& path)
+    : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)) {
+    struct stat status {};
+    if (fd_ >= 0 && ::fstat(fd_, &status) == 0 && S_ISREG(status.st_mode)) {
+        size_ = std::uint64_t(status.st_size);
+    } else if (fd_ >= 0) {
+        ::close(std::exchange(fd_, -1));
+    }
+}
+
+RegularFile::~RegularFile() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+bool RegularFile::read(std::uint64_t offset, char* into, std::size_t length) const {
+    while (length > 0) {
+        const ssize_t got = ::pread(fd_, into, length, off_t(offset));
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return false;  // an error, or the file became shorter
+        into += got;
+        offset += std::uint64_t(got);
+        length -= std::size_t(got);
+    }
+    return true;
+}
+
+std::string RegularFile::head(std::size_t limit) const {
+    std::string bytes(std::min<std::uint64_t>(limit, size_), '\0');
+    if (!isOpen() || !read(0, bytes.data(), bytes.size())) return "";
+    return bytes;
+}
 
 std::optional<std::string> readFileIfExists(const fs::path& path) {
     FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));

@@ -3,6 +3,7 @@
 // atomically, moves that never replace an existing target, and deletions that are not stopped
 // by read-only files. Failures raise std::filesystem::filesystem_error naming the paths.
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -12,6 +13,27 @@ namespace kestrin {
 
 // The whole file as bytes; nullopt when it does not exist. Other failures raise.
 std::optional<std::string> readFileIfExists(const std::filesystem::path& path);
+
+// A regular file opened for reading pieces of it. Anything else (a missing file, a folder, a
+// pipe or a device, which could block or never end) is not opened.
+class RegularFile {
+  public:
+    explicit RegularFile(const std::filesystem::path& path);
+    ~RegularFile();
+    RegularFile(const RegularFile&) = delete;
+    RegularFile& operator=(const RegularFile&) = delete;
+
+    bool isOpen() const { return fd_ >= 0; }
+    std::uint64_t size() const { return size_; }
+    // Exactly `length` bytes from `offset`; false when they are not all there.
+    bool read(std::uint64_t offset, char* into, std::size_t length) const;
+    // The first bytes, at most `limit` of them.
+    std::string head(std::size_t limit) const;
+
+  private:
+    int fd_ = -1;
+    std::uint64_t size_ = 0;
+};
 
 // Replaces (or creates) the file with `bytes`: a temporary file in the same folder is written,
 // flushed to disk and renamed over the target, so a crash leaves either the old or the new

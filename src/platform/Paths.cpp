@@ -1,6 +1,8 @@
 #include "platform/Paths.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <string_view>
 
 #ifndef KESTRIN_DATA_DIR
 #define KESTRIN_DATA_DIR "/usr/local/share/kestrin"
@@ -43,6 +45,20 @@ fs::path favoritesFolder() {
 
 fs::path stateFolder() {
     return xdgFolder("XDG_STATE_HOME", ".local/state") / "kestrin";
+}
+
+std::vector<fs::path> dataFolders() {
+    std::vector<fs::path> folders{xdgFolder("XDG_DATA_HOME", ".local/share")};
+    std::string list = environment("XDG_DATA_DIRS");
+    if (list.empty()) list = "/usr/local/share:/usr/share";
+    std::string_view rest = list;
+    while (!rest.empty()) {
+        const std::size_t colon = std::min(rest.find(':'), rest.size());
+        const fs::path folder = rest.substr(0, colon);
+        if (folder.is_absolute()) folders.push_back(folder);
+        rest.remove_prefix(std::min(colon + 1, rest.size()));
+    }
+    return folders;
 }
 
 fs::path programPath() {

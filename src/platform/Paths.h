@@ -16,6 +16,9 @@ std::filesystem::path favoritesFolder();
 // Per-user state (files the system once wrote beside its program, e.g. "Download.inf"):
 // $XDG_STATE_HOME/kestrin. Created on demand by the caller.
 std::filesystem::path stateFolder();
+// The XDG data folders, most important first: $XDG_DATA_HOME (else ~/.local/share), then
+// those of $XDG_DATA_DIRS (else /usr/local/share and /usr/share); relative ones are skipped.
+std::vector<std::filesystem::path> dataFolders();
 // The running program's file.
 std::filesystem::path programPath();
 // Where read-only files of the system are looked for, in order: beside the program (a build
