@@ -26,6 +26,8 @@ struct IconImage {
     // A PNG-compressed image: its bytes, for an image decoder (width and height as its header
     // gives them, at most 256).
     std::string png;
+
+    bool operator==(const IconImage&) const = default;
 };
 
 // The images ExtractIconEx gives for one icon: the best for the large (32 × 32) and for the
@@ -33,6 +35,8 @@ struct IconImage {
 struct ExtractedIcon {
     std::optional<IconImage> large;
     std::optional<IconImage> small;
+
+    bool operator==(const ExtractedIcon&) const = default;
 };
 
 inline constexpr int kLargeIconSize = 32;

@@ -24,6 +24,7 @@
 #include "net/NMHTTP.h"
 #include "platform/PollPump.h"
 #include "platform/ProfileFile.h"
+#include "platform/ProgramIcons.h"
 #include "platform/RegFile.h"
 #include "platform/Registry.h"
 #include "support/FakeClock.h"
@@ -453,6 +454,39 @@ void fuzzUpdateInfo(std::string_view input) {
     }
 }
 
+// --- program icons (PE resources and .ico files)
+// ------------------------------------------------------------
+
+void expectWellFormed(const std::optional<IconImage>& image) {
+    if (!image) return;
+    if (image->width < 1 || image->width > 256 || image->height < 1 || image->height > 256)
+        finding("an icon image of a size no icon directory can describe");
+    const bool png = !image->png.empty();
+    if (png != image->pixels.empty()) finding("an icon image with both or neither pixels and PNG");
+    if (!png && image->pixels.size() != std::size_t(image->width) * std::size_t(image->height))
+        finding("an icon image whose pixels do not fill its size");
+}
+
+void fuzzIcons(std::string_view input) {
+    const int count = iconCountFromBytes(input);
+    for (int index : {0, 1, 2, -1, -2}) {
+        const std::optional<ExtractedIcon> icon = extractIconFromBytes(input, index);
+        if (!icon) {
+            if (count != 0) finding("a file that counts icons was not taken for a file of icons");
+            continue;
+        }
+        expectWellFormed(icon->large);
+        expectWellFormed(icon->small);
+        if (index >= count && (icon->large || icon->small))
+            finding("an icon beyond the number of the file's icons");
+    }
+    // Read from a file, piece by piece, the same icon comes out.
+    const fs::path file = freshScratch("icons") / "program.exe";
+    writeFile(file, std::string(input));
+    if (extractIcon(file, 0) != extractIconFromBytes(input, 0))
+        finding("the file reader and the byte reader give different icons");
+}
+
 }  // namespace
 
 const std::vector<FuzzTarget>& fuzzTargets() {
@@ -460,6 +494,7 @@ const std::vector<FuzzTarget>& fuzzTargets() {
         {"profile", fuzzProfile},   {"japanese", fuzzJapanese}, {"jis_iconv", fuzzJisIconv},
         {"define", fuzzDefineItem}, {"sntp", fuzzSntpReply},    {"reg", fuzzRegImport},
         {"scanner", fuzzScanner},   {"http", fuzzHttpResponse}, {"updateinfo", fuzzUpdateInfo},
+        {"icons", fuzzIcons},
     };
     return targets;
 }
