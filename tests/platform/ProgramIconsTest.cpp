@@ -27,6 +27,22 @@ void expectPixels(const std::optional<IconImage>& image, const FixtureImage& fix
     }
 }
 
+// Icon `index` of the file bytes: its large and small image are these fixtures.
+void expectIcon(const std::string& file, int index, const FixtureImage& large,
+                const FixtureImage& small) {
+    const auto icon = extractIconFromBytes(file, index);
+    ASSERT_TRUE(icon);
+    expectPixels(icon->large, large);
+    expectPixels(icon->small, small);
+}
+
+// A file of icons that has none to give for the index (or no file of icons at all).
+void expectNoImages(const std::optional<ExtractedIcon>& icon) {
+    if (!icon) return;
+    EXPECT_FALSE(icon->large);
+    EXPECT_FALSE(icon->small);
+}
+
 // Images of an icon are well formed whatever the file was.
 void expectWellFormed(const std::optional<IconImage>& image) {
     if (!image) return;
@@ -61,11 +77,8 @@ TEST(ProgramIcons, ReadsEveryColourDepthWithItsMask) {
         FixtureImage image(c.size, c.bitCount);
         image.alpha = c.alpha;
         if (c.alpha) image.accent = 0x80E0A000;  // half transparent: alpha kept as it is
-        const auto icon = extractIconFromBytes(iconFileBytes({image}), 0);
-        ASSERT_TRUE(icon);
-        expectPixels(icon->large, image);
         // The only image is the best for the small size too.
-        expectPixels(icon->small, image);
+        expectIcon(iconFileBytes({image}), 0, image, image);
     }
 }
 
@@ -74,18 +87,12 @@ TEST(ProgramIcons, ChoosesTheNearestSizeThenTheDeepestColours) {
     const FixtureImage large4(32, 4, 0xFF800000);
     const FixtureImage large32(32, 32, 0xFF0000FF);
     const FixtureImage huge(48, 32, 0xFFFFFFFF);
-    const auto icon = extractIconFromBytes(iconFileBytes({huge, small, large4, large32}), 0);
-    ASSERT_TRUE(icon);
-    expectPixels(icon->large, large32);
-    expectPixels(icon->small, small);
+    expectIcon(iconFileBytes({huge, small, large4, large32}), 0, large32, small);
 
     // Without an image of the size, a larger one is taken before a smaller one as far off.
     const FixtureImage tiny(8, 32, 0xFF111111);
     const FixtureImage biggish(24, 32, 0xFF222222);
-    const auto onlyOthers = extractIconFromBytes(iconFileBytes({tiny, biggish}), 0);
-    ASSERT_TRUE(onlyOthers);
-    expectPixels(onlyOthers->small, biggish);
-    expectPixels(onlyOthers->large, biggish);
+    expectIcon(iconFileBytes({tiny, biggish}), 0, biggish, biggish);
 }
 
 TEST(ProgramIcons, ProgramIconGroupsCountInDirectoryOrder) {
@@ -111,14 +118,12 @@ TEST(ProgramIcons, ProgramIconGroupsCountInDirectoryOrder) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.index);
-        const auto icon = extractIconFromBytes(program, c.index);
-        ASSERT_TRUE(icon) << "a program is a file of icons even without the one asked for";
         if (c.large) {
-            expectPixels(icon->large, *c.large);
-            expectPixels(icon->small, *c.small);
+            expectIcon(program, c.index, *c.large, *c.small);
         } else {
-            EXPECT_FALSE(icon->large);
-            EXPECT_FALSE(icon->small);
+            const auto icon = extractIconFromBytes(program, c.index);
+            ASSERT_TRUE(icon) << "a program is a file of icons even without the one asked for";
+            expectNoImages(icon);
         }
     }
 }
@@ -145,7 +150,7 @@ TEST(ProgramIcons, AnIconFileHoldsOneIconAndOtherFilesNone) {
     EXPECT_EQ(iconCountFromBytes(ico), 1);
     const auto beyond = extractIconFromBytes(ico, 1);
     ASSERT_TRUE(beyond);
-    EXPECT_FALSE(beyond->large || beyond->small);
+    expectNoImages(beyond);
 
     for (const std::string other : {"", "M", "hello", "\x89PNG\r\n\x1a\n",
                                     "\x7f"
@@ -184,12 +189,6 @@ std::string patched(std::string bytes, const Patch& patch) {
     for (int i = 0; i < patch.width; ++i)
         bytes[patch.at + i] = char(patch.value >> (8 * i));
     return bytes;
-}
-
-void expectNoImages(const std::optional<ExtractedIcon>& icon) {
-    if (!icon) return;
-    EXPECT_FALSE(icon->large);
-    EXPECT_FALSE(icon->small);
 }
 
 TEST(ProgramIcons, HostileProgramsGiveNoIcon) {
