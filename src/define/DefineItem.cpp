@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
+#include <set>
 #include <stdexcept>
 
 #include "define/HTMLParser.h"
@@ -170,7 +172,12 @@ std::string TVKestrinDefineItem::ValidTermName(const std::string& name) {
 
 void TVKestrinDefineItem::ConvertOldDefineFile(const std::string& oldFile,
                                                const std::string& destFolder) {
-    auto bytes = readFileIfExists(oldFile);
+    std::optional<std::string> bytes;
+    try {
+        bytes = readFileIfExists(oldFile);
+    } catch (const fs::filesystem_error&) {
+        // A folder or a file without read permission: the same report as a missing file.
+    }
     if (!bytes) throw std::runtime_error(oldFile + " を読み込めません");
     std::string text = replaceAll(*bytes, "=\r\n", "");
     text = replaceAll(text, utf8ToCp932("(エラーなし)"), utf8ToCp932(kNoError));
@@ -179,6 +186,7 @@ void TVKestrinDefineItem::ConvertOldDefineFile(const std::string& oldFile,
     TProfileFile old(oldFile);
     std::string folder = withTrailingSlash(destFolder);
     auto sections = old.sectionNames();
+    std::set<std::string> taken;  // names given to earlier sections of this file
     for (std::size_t i = 0; i < sections.size(); ++i) {
         if (OnConvertProgress)
             OnConvertProgress(*this, std::int32_t(i), std::int32_t(sections.size()) - 1);
@@ -189,10 +197,11 @@ void TVKestrinDefineItem::ConvertOldDefineFile(const std::string& oldFile,
         std::string name = ValidTermName(old.readString(section, "TermName", ""));
         if (name.empty()) name = ValidTermName(section);
         if (name.empty()) name = "default";
-        // A name already taken (by an earlier section or an existing file) gets a number, so
-        // that no item replaces another.
+        // A name an earlier section of this file took gets a number, so that no section
+        // replaces another. An item file left by an earlier conversion of the same file is
+        // written again under its name: converting twice gives the same files, not twins.
         item.TermName = name;
-        for (int n = 2; pathExists(folder + item.TermName + ".url"); ++n)
+        for (int n = 2; !taken.insert(item.TermName).second; ++n)
             item.TermName = name + " (" + std::to_string(n) + ")";
         item.ItemPath = folder + item.TermName + ".url";
         item.PageURL = old.readString(section, "PageURL", "");

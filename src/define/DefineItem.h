@@ -68,7 +68,9 @@ class TVKestrinDefineItem {
 
     // Converts the previous version's define file (one profile section per item) into item
     // files in `destFolder`. The old file is rewritten in place first (joined lines, the old
-    // spelling of the no-error text). Names that collide get " (2)", " (3)" ... appended.
+    // spelling of the no-error text). Sections whose names collide get " (2)", " (3)" ...
+    // appended; an item file of the same name in `destFolder` is written again, so converting
+    // the same file twice writes the same files.
     void ConvertOldDefineFile(const std::string& oldFile, const std::string& destFolder);
 };
 

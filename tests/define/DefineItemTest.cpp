@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "support/TempEnvironment.h"
@@ -277,6 +278,46 @@ TEST_F(DefineItemTest, ConvertsTheOldDefineFile) {
     EXPECT_FALSE(second.Checked);
     EXPECT_EQ(load("C.url").PageURL, "http://c/");
     EXPECT_FALSE(fs::exists(path("Extentions.url")));
+}
+
+// Sorted names and bytes of every file in `folder`.
+std::vector<std::pair<std::string, std::string>> filesIn(const fs::path& folder) {
+    std::vector<std::pair<std::string, std::string>> files;
+    for (const auto& entry : fs::directory_iterator(folder))
+        files.emplace_back(entry.path().filename().string(), readFile(entry.path()));
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+TEST_F(DefineItemTest, ConvertingTwiceWritesTheSameFiles) {
+    std::string old = (env.root() / "Renvane.udi").string();
+    writeFile(old,
+              "[A]\r\nTermName=Alpha\r\nPageURL=http://a/\r\n"
+              "[B]\r\nTermName=Alpha\r\nPageURL=http://b/\r\n[C]\r\nPageURL=http://c/\r\n");
+    files.ConvertOldDefineFile(old, folder().string());
+    auto first = filesIn(folder());
+    ASSERT_EQ(first.size(), 3u);
+    // The user switched one item off meanwhile; the conversion writes its keys again.
+    TVDefineItem c = load("C.url");
+    c.Checked = false;
+    files.SaveItem(c);
+
+    files.ConvertOldDefineFile(old, folder().string());
+    EXPECT_EQ(filesIn(folder()), first);
+}
+
+TEST_F(DefineItemTest, AnOldDefineFileThatCannotBeReadIsReportedByName) {
+    const std::string missing = (env.root() / "missing.udi").string();
+    const std::string aFolder = env.root().string();
+    for (const std::string& oldFile : {missing, aFolder, std::string()}) {
+        try {
+            files.ConvertOldDefineFile(oldFile, folder().string());
+            FAIL() << "converted " << oldFile;
+        } catch (const std::runtime_error& error) {
+            EXPECT_EQ(std::string(error.what()), oldFile + " を読み込めません");
+        }
+    }
+    EXPECT_TRUE(filesIn(folder()).empty());
 }
 
 }  // namespace
