@@ -61,6 +61,10 @@ std::vector<fs::path> dataFolders() {
     return folders;
 }
 
+fs::path cacheFolder() {
+    return xdgFolder("XDG_CACHE_HOME", ".cache") / "kestrin";
+}
+
 fs::path programPath() {
     std::error_code error;
     auto path = fs::read_symlink("/proc/self/exe", error);

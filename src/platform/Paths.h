@@ -19,6 +19,9 @@ std::filesystem::path stateFolder();
 // The XDG data folders, most important first: $XDG_DATA_HOME (else ~/.local/share), then
 // those of $XDG_DATA_DIRS (else /usr/local/share and /usr/share); relative ones are skipped.
 std::vector<std::filesystem::path> dataFolders();
+// Per-user files that can be made again (the help window's copy of the help collection and its
+// search index): $XDG_CACHE_HOME/kestrin, XDG default ~/.cache.
+std::filesystem::path cacheFolder();
 // The running program's file.
 std::filesystem::path programPath();
 // Where read-only files of the system are looked for, in order: beside the program (a build

@@ -1,0 +1,116 @@
+#include "welcome/Welcome.h"
+
+#include <exception>
+#include <filesystem>
+
+#include "define/DefineItem.h"
+#include "platform/Dialogs.h"
+
+namespace fs = std::filesystem;
+
+namespace kestrin {
+
+namespace {
+
+constexpr const char* kOldDefineFileName = "Renvane.udi";
+constexpr const char* kConvertedText = "コンバートと再読込を完了しました";
+constexpr const char* kConvertedCaption = "完了";
+constexpr const char* kFailedCaption = "コンバートエラー";
+constexpr const char* kNoFileText = "コンバート元の Renvane.udi ファイルを指定してください";
+constexpr const char* kStoppedText = "コンバートを中止しました";
+constexpr const char* kHelpMissingText =
+    "ヘルプファイルが見つかりません。インストール時にオプションをオフにしていた場合は，"
+    "再度上書きしてセットアップを行ってください。";
+
+bool isFile(const fs::path& path) {
+    std::error_code error;
+    return fs::is_regular_file(path, error);
+}
+
+bool fails(ConversionView& view, const std::string& reason) {
+    view.setAnimationPlaying(false);
+    view.clearProgress();
+    dialogs().messageBox(reason + "\r\n" + kStoppedText, kFailedCaption, DialogIcon::Error,
+                         DialogButtons::Ok);
+    return false;
+}
+
+}  // namespace
+
+bool WelcomeWizard::next() {
+    if (page_ == kWelcomeLastPage) return true;
+    ++page_;
+    return false;
+}
+
+void WelcomeWizard::back() {
+    page_ = page_ == 0 ? kWelcomeLastPage : page_ - 1;
+}
+
+bool convertOldDefineData(const std::string& oldFile, const std::string& rootPath,
+                          ConversionView& view) {
+    if (oldFile.empty()) return fails(view, kNoFileText);
+    std::error_code error;
+    if (!fs::exists(oldFile, error)) return fails(view, oldFile + " が見つかりません");
+    view.setAnimationPlaying(true);
+    try {
+        TVKestrinDefineItem files;
+        files.OnConvertProgress = [&](TVKestrinDefineItem&, std::int32_t index,
+                                      std::int32_t maxIndex) {
+            view.showProgress(index, maxIndex);
+        };
+        files.ConvertOldDefineFile(oldFile, rootPath);
+    } catch (const std::exception& error) {
+        // The items converted so far stay; the tree shows them.
+        view.rebuildDefineTree();
+        return fails(view, error.what());
+    }
+    view.rebuildDefineTree();
+    dialogs().messageBox(kConvertedText, kConvertedCaption, DialogIcon::Information,
+                         DialogButtons::Ok);
+    view.setAnimationPlaying(false);
+    view.clearProgress();
+    return true;
+}
+
+std::string defaultOldDefineFile(const std::string& kestrinPath) {
+    if (kestrinPath.empty()) return "";
+    fs::path candidate = fs::path(kestrinPath).parent_path() / kOldDefineFileName;
+    return isFile(candidate) ? candidate.string() : "";
+}
+
+std::string oldDefineDialogFile(const std::string& fieldText) {
+    return !fieldText.empty() && isFile(fieldText) ? fieldText : "";
+}
+
+HelpCheck checkHelp(bool helpFound) {
+    if (helpFound) return {true, true, ""};
+    return {false, false, kHelpMissingText};
+}
+
+WelcomeAtLoad welcomeAtLoad(std::optional<std::int32_t> stored) {
+    WelcomeAtLoad atLoad;
+    atLoad.displayEnabled = stored.has_value();
+    atLoad.showWizard = stored.value_or(0) == 0;
+    return atLoad;
+}
+
+WelcomeAfterWizard welcomeAfterWizard(const WelcomeAtLoad& atLoad, bool closedWithOk,
+                                      bool dontShowChecked, std::int32_t build) {
+    WelcomeAfterWizard after;
+    after.displayEnabled = atLoad.displayEnabled;
+    if (closedWithOk && dontShowChecked) {
+        after.write = build;
+        after.displayEnabled = true;
+    }
+    after.displayChecked = !dontShowChecked;
+    return after;
+}
+
+std::optional<std::int32_t> welcomeAtSave(bool displayEnabled, bool displayChecked,
+                                          std::int32_t build) {
+    if (!displayEnabled) return std::nullopt;
+    return displayChecked ? 0 : build;
+}
+
+}  // namespace kestrin

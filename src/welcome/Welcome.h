@@ -1,0 +1,90 @@
+#pragma once
+// The welcome wizard's decisions: its page machine, the conversion of the previous version's
+// define file ("Renvane.udi"), the help check, and what the settings load does with the stored
+// value "Welcome". TfrmWelcome shows what these return.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace kestrin {
+
+inline constexpr int kWelcomeLastPage = 4;  // pages 0 to 4
+inline constexpr const char* kWelcomeNextCaption = "次へ(&N) >";
+inline constexpr const char* kWelcomeFinishCaption = "完了(&F)";
+
+class WelcomeWizard {
+  public:
+    int page() const { return page_; }
+    bool backEnabled() const { return page_ != 0; }
+    const char* nextCaption() const {
+        return page_ == kWelcomeLastPage ? kWelcomeFinishCaption : kWelcomeNextCaption;
+    }
+    // Next: on the last page the wizard is finished (it closes with OK) and stays there;
+    // elsewhere it goes one page on. Returns whether it is finished.
+    bool next();
+    // Back: one page back (from the first page, round to the last).
+    void back();
+
+  private:
+    int page_ = 0;
+};
+
+// What the conversion shows while it runs.
+class ConversionView {
+  public:
+    virtual ~ConversionView() = default;
+    virtual void setAnimationPlaying(bool playing) = 0;
+    // The bar at `position` of `maximum`, repainted at once.
+    virtual void showProgress(int position, int maximum) = 0;
+    // The bar back at 0.
+    virtual void clearProgress() = 0;
+    // The main window's define tree read anew from disk.
+    virtual void rebuildDefineTree() = 0;
+};
+
+// Converts the old define file into item files in `rootPath` (the define root), then rebuilds
+// the tree and tells the user through the dialog service: "コンバートと再読込を完了しました",
+// or why it failed (no file given, file missing or unreadable, an item not writable). After a
+// failure the items written before it stay, and the tree shows them. Returns whether it
+// succeeded. The animation plays while it runs; the bar ends at 0 either way.
+bool convertOldDefineData(const std::string& oldFile, const std::string& rootPath,
+                          ConversionView& view);
+
+// The file "Renvane.udi" in the folder of `kestrinPath` (the stored program path of an earlier
+// run) when it exists there; "" otherwise.
+std::string defaultOldDefineFile(const std::string& kestrinPath);
+// The file name the open dialog starts with: the field's text when it names an existing file.
+std::string oldDefineDialogFile(const std::string& fieldText);
+
+// The help check of the last page (btnDisplayHTMLHelp).
+struct HelpCheck {
+    bool showContents;  // open help topic 1
+    bool linkVisible;   // Label36
+    // Label32 is always made visible; a text here replaces its own.
+    std::string label32Text;
+};
+HelpCheck checkHelp(bool helpFound);
+
+// The settings load with the stored "Welcome" value (nullopt: the value does not exist).
+struct WelcomeAtLoad {
+    bool showWizard = false;
+    bool displayEnabled = true;  // chkDisplayWelcomeWizard
+    bool displayChecked = false;
+};
+WelcomeAtLoad welcomeAtLoad(std::optional<std::int32_t> stored);
+
+// After the wizard closed: what is written at once and how chkDisplayWelcomeWizard ends.
+struct WelcomeAfterWizard {
+    std::optional<std::int32_t> write;  // "Welcome" := this, now
+    bool displayEnabled = true;
+    bool displayChecked = false;
+};
+WelcomeAfterWizard welcomeAfterWizard(const WelcomeAtLoad& atLoad, bool closedWithOk,
+                                      bool dontShowChecked, std::int32_t build);
+
+// The settings save: the value to write (nullopt: nothing, while the check box is disabled).
+std::optional<std::int32_t> welcomeAtSave(bool displayEnabled, bool displayChecked,
+                                          std::int32_t build);
+
+}  // namespace kestrin
