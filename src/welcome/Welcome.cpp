@@ -47,6 +47,21 @@ void WelcomeWizard::back() {
     page_ = page_ == 0 ? kWelcomeLastPage : page_ - 1;
 }
 
+const std::vector<WelcomeLink>& welcomeProductPages(int tag) {
+    static const std::vector<WelcomeLink> cli{
+        {"kestrin-cli の紹介", "https://kestrin.example.org/cli/"},
+        {"kestrin-cli で定期チェック", "https://kestrin.example.org/cli/schedule.html"},
+        {"kestrin-cli の診断コマンド", "https://kestrin.example.org/cli/diagnostics.html"},
+    };
+    static const std::vector<WelcomeLink> kit{
+        {"対応ソフト作成キットの紹介", "https://kestrin.example.org/kit/"},
+        {"アップデート情報ファイルの書式", "https://kestrin.example.org/kit/update-info.html"},
+        {"対応ソフトの登録 (kestrin-cli reg)", "https://kestrin.example.org/kit/register.html"},
+    };
+    static const std::vector<WelcomeLink> none;
+    return tag == 0 ? cli : tag == 1 ? kit : none;
+}
+
 bool convertOldDefineData(const std::string& oldFile, const std::string& rootPath,
                           ConversionView& view) {
     if (oldFile.empty()) return fails(view, kNoFileText);

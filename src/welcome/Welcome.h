@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace kestrin {
 
@@ -29,6 +30,14 @@ class WelcomeWizard {
   private:
     int page_ = 0;
 };
+
+// The pages of the third page's two drop-down lists, by the tag of their "移動" button (0: the
+// command-line companion kestrin-cli, 1: the kit for writing supporting programs).
+struct WelcomeLink {
+    const char* title;
+    const char* address;
+};
+const std::vector<WelcomeLink>& welcomeProductPages(int tag);
 
 // What the conversion shows while it runs.
 class ConversionView {
