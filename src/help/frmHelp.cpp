@@ -1,5 +1,6 @@
 #include "help/frmHelp.h"
 
+#include <QHelpContentModel>
 #include <QHelpContentWidget>
 #include <QHelpEngine>
 #include <QHelpIndexWidget>
@@ -51,10 +52,11 @@ TfrmHelp::TfrmHelp(const QString& collectionFile, QWidget* parent)
             &QPushButton::setEnabled);
     connect(ui_->brwTopic, &QTextBrowser::forwardAvailable, ui_->btnForward,
             &QPushButton::setEnabled);
-    // The contents follow the page shown.
-    connect(ui_->brwTopic, &QTextBrowser::sourceChanged, this, [this](const QUrl& url) {
-        QUrl page = url.adjusted(QUrl::RemoveFragment);
-        engine_->contentWidget()->setCurrentIndex(engine_->contentWidget()->indexOf(page));
+    // The contents follow the page shown; they are read in Qt's own thread.
+    connect(ui_->brwTopic, &QTextBrowser::sourceChanged, this, &TfrmHelp::selectInContents);
+    connect(engine_->contentModel(), &QHelpContentModel::contentsCreated, this, [this] {
+        engine_->contentWidget()->expandToDepth(0);
+        selectInContents(currentPage());
     });
 
     // The full-text index is made once per copy of the collection (in Qt's own thread).
@@ -69,6 +71,12 @@ void TfrmHelp::showPage(const QUrl& url) {
 
 QUrl TfrmHelp::currentPage() const {
     return ui_->brwTopic->source();
+}
+
+void TfrmHelp::selectInContents(const QUrl& url) {
+    QHelpContentWidget* contents = engine_->contentWidget();
+    QModelIndex entry = contents->indexOf(url.adjusted(QUrl::RemoveFragment));
+    if (entry.isValid()) contents->setCurrentIndex(entry);
 }
 
 void TfrmHelp::search() {

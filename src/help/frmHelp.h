@@ -28,6 +28,7 @@ class TfrmHelp : public QWidget {
     QHelpEngine* helpEngine() const { return engine_; }
 
   private:
+    void selectInContents(const QUrl& url);
     void search();
 
     std::unique_ptr<Ui::TfrmHelp> ui_;
