@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "app/MainWizard.h"
+#include "help/QtHelpViewer.h"
 
 class QKeyEvent;
 class QLabel;
@@ -50,6 +51,8 @@ class TfrmMain : public QDialog, private MainWizardView {
     // The define tab holds Enter and Esc while one of its in-place editors is open.
     void defineKeysHeld(bool held);
 
+    // The help viewer of the whole program (help windows, F1), as long as the main window lives.
+    QtHelpViewer hhHelp;
     std::unique_ptr<Ui::TfrmMain> ui;
     MainWizard wizard_{*this};
 };

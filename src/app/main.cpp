@@ -1,10 +1,9 @@
-// Program start: the application object and its title, the Qt message pump, the help window and
-// the dialog service, the main window, the message loop.
+// Program start: the application object and its title, the Qt message pump and dialog service,
+// the main window, the message loop.
 
 #include <QApplication>
 
 #include "app/frmMain.h"
-#include "help/QtHelpViewer.h"
 #include "platform/QtDialogs.h"
 #include "platform/QtLook.h"
 #include "platform/QtMessagePump.h"
@@ -22,7 +21,6 @@ int main(int argc, char** argv) {
     kestrin::installMessagePump(&pump);
     int status = 0;
     {
-        kestrin::QtHelpViewer help;
         kestrin::TfrmMain frmMain;
         kestrin::QtDialogs dialogs(&frmMain);
         kestrin::ScopedDialogs useDialogs(dialogs);

@@ -1,9 +1,9 @@
 #include "help/frmAbout.h"
 
-#include <QApplication>
 #include <QPainter>
 
 #include "help/About.h"
+#include "platform/QtLook.h"
 #include "platform/Shell.h"
 #include "platform/VersionInfo.h"
 #include "ui_frmAbout.h"
@@ -12,6 +12,7 @@ namespace kestrin {
 
 TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent), ui_(std::make_unique<Ui::TfrmAbout>()) {
     ui_->setupUi(this);
+    applyWindowLook(this);
     setFixedSize(size());
     const VersionInfo& info = versionInfo();
     ui_->ProductName->setText(QString::fromStdString(info.productName));
@@ -32,7 +33,7 @@ TfrmAbout::~TfrmAbout() = default;
 void TfrmAbout::paintEvent(QPaintEvent* event) {
     QDialog::paintEvent(event);
     QPainter painter(this);
-    QApplication::windowIcon().paint(&painter, 24, 24, 32, 32);
+    windowIcon().paint(&painter, 24, 24, 32, 32);
 }
 
 }  // namespace kestrin

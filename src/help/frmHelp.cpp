@@ -10,6 +10,7 @@
 #include <QHelpSearchResultWidget>
 
 #include "help/QtHelpViewer.h"
+#include "platform/QtLook.h"
 #include "ui_frmHelp.h"
 
 namespace kestrin {
@@ -20,6 +21,7 @@ TfrmHelp::TfrmHelp(const QString& collectionFile, QWidget* parent)
       engine_(new QHelpEngine(collectionFile, this)),
       home_(helpPageUrl(HelpPage{"index.html", ""})) {
     ui_->setupUi(this);
+    applyWindowLook(this);
     engine_->setupData();
     ui_->brwTopic->setHelpEngine(engine_);
     ui_->layContents->addWidget(engine_->contentWidget());

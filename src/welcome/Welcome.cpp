@@ -103,29 +103,4 @@ HelpCheck checkHelp(bool helpFound) {
     return {false, false, kHelpMissingText};
 }
 
-WelcomeAtLoad welcomeAtLoad(std::optional<std::int32_t> stored) {
-    WelcomeAtLoad atLoad;
-    atLoad.displayEnabled = stored.has_value();
-    atLoad.showWizard = stored.value_or(0) == 0;
-    return atLoad;
-}
-
-WelcomeAfterWizard welcomeAfterWizard(const WelcomeAtLoad& atLoad, bool closedWithOk,
-                                      bool dontShowChecked, std::int32_t build) {
-    WelcomeAfterWizard after;
-    after.displayEnabled = atLoad.displayEnabled;
-    if (closedWithOk && dontShowChecked) {
-        after.write = build;
-        after.displayEnabled = true;
-    }
-    after.displayChecked = !dontShowChecked;
-    return after;
-}
-
-std::optional<std::int32_t> welcomeAtSave(bool displayEnabled, bool displayChecked,
-                                          std::int32_t build) {
-    if (!displayEnabled) return std::nullopt;
-    return displayChecked ? 0 : build;
-}
-
 }  // namespace kestrin

@@ -1,10 +1,9 @@
 #pragma once
 // The welcome wizard's decisions: its page machine, the conversion of the previous version's
-// define file ("Renvane.udi"), the help check, and what the settings load does with the stored
-// value "Welcome". TfrmWelcome shows what these return.
+// define file ("Renvane.udi") and the help check. TfrmWelcome shows what these return. Whether
+// the wizard shows at start, and what its "don't show again" box changes, is the settings'
+// (app/Settings: Settings::welcome, welcomeWizardClosed).
 
-#include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -74,26 +73,5 @@ struct HelpCheck {
     std::string label32Text;
 };
 HelpCheck checkHelp(bool helpFound);
-
-// The settings load with the stored "Welcome" value (nullopt: the value does not exist).
-struct WelcomeAtLoad {
-    bool showWizard = false;
-    bool displayEnabled = true;  // chkDisplayWelcomeWizard
-    bool displayChecked = false;
-};
-WelcomeAtLoad welcomeAtLoad(std::optional<std::int32_t> stored);
-
-// After the wizard closed: what is written at once and how chkDisplayWelcomeWizard ends.
-struct WelcomeAfterWizard {
-    std::optional<std::int32_t> write;  // "Welcome" := this, now
-    bool displayEnabled = true;
-    bool displayChecked = false;
-};
-WelcomeAfterWizard welcomeAfterWizard(const WelcomeAtLoad& atLoad, bool closedWithOk,
-                                      bool dontShowChecked, std::int32_t build);
-
-// The settings save: the value to write (nullopt: nothing, while the check box is disabled).
-std::optional<std::int32_t> welcomeAtSave(bool displayEnabled, bool displayChecked,
-                                          std::int32_t build);
 
 }  // namespace kestrin

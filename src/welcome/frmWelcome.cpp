@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include "help/Help.h"
+#include "platform/QtLook.h"
 #include "platform/Shell.h"
 #include "ui_frmWelcome.h"
 
@@ -24,6 +25,7 @@ TfrmWelcome::TfrmWelcome(std::string rootPath, std::function<void()> rebuildTree
       rebuildTree_(std::move(rebuildTree)),
       opdSetUDI_(new QFileDialog(this)) {
     ui_->setupUi(this);
+    applyWindowLook(this);
     opdSetUDI_->setObjectName(QStringLiteral("opdSetUDI"));
     opdSetUDI_->setNameFilter(QStringLiteral("Kestrin 2 定義ファイル(*.udi)"));
     opdSetUDI_->setFileMode(QFileDialog::ExistingFile);

@@ -5,22 +5,19 @@
 #include "help/frmAbout.h"
 #include "platform/Dialogs.h"
 #include "support/QtFakeOpener.h"
+#include "support/QtWindowTest.h"
 
 namespace kestrin {
 namespace {
 
-template <typename T>
-T* control(QWidget* window, const char* name) {
-    T* found = window->findChild<T*>(QString::fromLatin1(name));
-    if (!found) qFatal("no control %s", name);
-    return found;
-}
+using test::control;
 
 class QtAboutWindowTest : public QObject {
     Q_OBJECT
 
   private slots:
     void showsTheVersionInformation() {
+        test::WindowTestEnvironment environment;
         TfrmAbout about;
         QCOMPARE(about.windowTitle(), QStringLiteral("バージョン情報"));
         QCOMPARE(control<QLabel>(&about, "ProductName")->text(), QStringLiteral("Kestrin 2001"));
@@ -35,9 +32,9 @@ class QtAboutWindowTest : public QObject {
     }
 
     void theLinksOpenTheSiteTheSupportSiteAndAMailAfterTheWarning() {
+        test::WindowTestEnvironment environment;
         test::FakeOpener opener;
-        ScriptedDialogs dialogs;
-        ScopedDialogs installed(dialogs);
+        ScriptedDialogs& dialogs = environment.dialogs();
         TfrmAbout about;
         QTest::mouseClick(control<QLabel>(&about, "lblSite"), Qt::LeftButton);
         QTRY_COMPARE(opener.opened().size(), 1);

@@ -7,14 +7,15 @@
 #include <QHelpSearchEngine>
 #include <QLineEdit>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
+#include <memory>
 
 #include "help/Help.h"
 #include "help/QtHelpViewer.h"
 #include "help/frmHelp.h"
+#include "support/QtWindowTest.h"
 
 namespace kestrin {
 namespace {
@@ -24,10 +25,12 @@ class QtHelpWindowTest : public QObject {
 
   private slots:
     void init() {
-        // The help window writes its copy of the collection into the cache folder.
-        QVERIFY(cache_.isValid());
-        qputenv("XDG_CACHE_HOME", cache_.path().toUtf8());
+        environment_ = std::make_unique<test::WindowTestEnvironment>();
         qputenv("KESTRIN_HELP", KESTRIN_BUILT_HELP);
+    }
+    void cleanup() {
+        environment_.reset();
+        qunsetenv("KESTRIN_HELP");
     }
 
     void theBuiltCollectionHoldsThePageOfEveryNumber() {
@@ -123,7 +126,7 @@ class QtHelpWindowTest : public QObject {
     }
 
     void withoutACollectionHelpDoesNothing() {
-        qputenv("KESTRIN_HELP", QFile::encodeName(cache_.filePath("missing.qhc")));
+        qputenv("KESTRIN_HELP", (environment_->files().root() / "missing.qhc").c_str());
         QtHelpViewer viewer;
         QVERIFY(!showHelpTopic(kHelpContents));
         QVERIFY(!viewer.window());
@@ -136,7 +139,7 @@ class QtHelpWindowTest : public QObject {
     }
 
   private:
-    QTemporaryDir cache_;
+    std::unique_ptr<test::WindowTestEnvironment> environment_;
 };
 
 }  // namespace

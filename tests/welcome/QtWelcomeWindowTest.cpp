@@ -6,7 +6,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStackedWidget>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -16,6 +15,7 @@
 #include "help/QtHelpViewer.h"
 #include "platform/Dialogs.h"
 #include "support/QtFakeOpener.h"
+#include "support/QtWindowTest.h"
 #include "welcome/QtCopyAnimation.h"
 #include "welcome/QtEllipsisEdit.h"
 #include "welcome/frmWelcome.h"
@@ -23,26 +23,8 @@
 namespace kestrin {
 namespace {
 
-template <typename T>
-T* control(QWidget* window, const char* name) {
-    T* found = window->findChild<T*>(QString::fromLatin1(name));
-    if (!found) qFatal("no control %s", name);
-    return found;
-}
-
-// Runs `act` on the modal window of type W as soon as it is open.
-template <typename W>
-void whenModalOpen(std::function<void(W*)> act) {
-    auto* poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, [poll, act] {
-        auto* window = qobject_cast<W*>(QApplication::activeModalWidget());
-        if (!window) return;
-        poll->stop();
-        poll->deleteLater();
-        act(window);
-    });
-    poll->start(5);
-}
+using test::control;
+using test::whenModalOpen;
 
 void writeBytes(const QString& path, const QByteArray& bytes) {
     QFile file(path);
@@ -55,21 +37,19 @@ class QtWelcomeWindowTest : public QObject {
 
   private slots:
     void init() {
-        home_ = std::make_unique<QTemporaryDir>();
-        QVERIFY(home_->isValid());
-        for (const char* name :
-             {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME", "XDG_CACHE_HOME"})
-            qputenv(name, home_->filePath(name).toUtf8());
-        qputenv("KESTRIN_REGISTRY", home_->filePath("registry.db").toUtf8());
-        qputenv("KESTRIN_FAVORITES", home_->filePath("Favorites").toUtf8());
+        environment_ = std::make_unique<test::WindowTestEnvironment>();
+        home_ = QString::fromStdString(environment_->files().root().string());
         qputenv("KESTRIN_HELP", KESTRIN_BUILT_HELP);
-        root_ = home_->filePath("Favorites/Kestrin 2001/");
+        root_ =
+            QString::fromStdString((environment_->files().favorites() / "Kestrin 2001").string()) +
+            "/";
         QDir().mkpath(root_);
         rebuilds_ = 0;
-        installDialogs(&dialogs_);
-        dialogs_.clear();
     }
-    void cleanup() { installDialogs(nullptr); }
+    void cleanup() {
+        environment_.reset();
+        qunsetenv("KESTRIN_HELP");
+    }
 
     void nextAndBackWalkThePagesAndTheLastNextFinishes() {
         TfrmWelcome wizard = makeWizard();
@@ -100,7 +80,7 @@ class QtWelcomeWindowTest : public QObject {
     }
 
     void convertWritesTheItemsRebuildsTheTreeAndReports() {
-        const QString old = home_->filePath("Renvane.udi");
+        const QString old = filePath("Renvane.udi");
         writeBytes(old,
                    "[Extentions]\r\nExt0=.lzh\r\n[A]\r\nPageURL=http://a/\r\n"
                    "[B]\r\nPageURL=http://b/\r\n");
@@ -118,29 +98,29 @@ class QtWelcomeWindowTest : public QObject {
         QCOMPARE(bar->maximum(), 2);
         QCOMPARE(bar->value(), 0);
         QVERIFY(!control<TCopyAnimation>(&wizard, "Animate1")->isActive());
-        QCOMPARE(dialogs_.shown().size(), size_t(1));
-        QCOMPARE(QString::fromStdString(dialogs_.shown()[0].text),
+        QCOMPARE(dialogs().shown().size(), size_t(1));
+        QCOMPARE(QString::fromStdString(dialogs().shown()[0].text),
                  QStringLiteral("コンバートと再読込を完了しました"));
     }
 
     void convertWithAnEmptyFieldReportsAndWritesNothing() {
         TfrmWelcome wizard = makeWizard();
         QTest::mouseClick(control<QPushButton>(&wizard, "btnConvert"), Qt::LeftButton);
-        QCOMPARE(dialogs_.shown().size(), size_t(1));
-        QCOMPARE(QString::fromStdString(dialogs_.shown()[0].caption),
+        QCOMPARE(dialogs().shown().size(), size_t(1));
+        QCOMPARE(QString::fromStdString(dialogs().shown()[0].caption),
                  QStringLiteral("コンバートエラー"));
         QVERIFY(QDir(root_).entryList(QDir::Files).isEmpty());
         QCOMPARE(control<QProgressBar>(&wizard, "prbConvert")->value(), 0);
     }
 
     void theFieldsButtonOpensTheFileDialog() {
-        const QString chosen = home_->filePath("Renvane.udi");
+        const QString chosen = filePath("Renvane.udi");
         writeBytes(chosen, "[A]\r\n");
         TfrmWelcome wizard = makeWizard();
         wizard.show();
         QTest::mouseClick(control<QPushButton>(&wizard, "btnNext"), Qt::LeftButton);
         auto* field = control<TEllipsisEdit>(&wizard, "edtUDIPath");
-        field->setText(home_->filePath("nowhere/Renvane.udi"));
+        field->setText(filePath("nowhere/Renvane.udi"));
         QString presetName = QStringLiteral("not looked at");
         QStringList filters;
         whenModalOpen<QFileDialog>([&](QFileDialog* dialog) {
@@ -181,7 +161,7 @@ class QtWelcomeWindowTest : public QObject {
             QCOMPARE(viewer.window()->currentPage(),
                      QUrl("qthelp://org.example.kestrin/doc/welcome.html#convert"));
         }
-        qputenv("KESTRIN_HELP", QFile::encodeName(home_->filePath("missing.qhc")));
+        qputenv("KESTRIN_HELP", QFile::encodeName(filePath("missing.qhc")));
         QtHelpViewer viewer;
         TfrmWelcome wizard = makeWizard();
         QTest::mouseClick(control<QPushButton>(&wizard, "btnDisplayHTMLHelp"), Qt::LeftButton);
@@ -215,10 +195,13 @@ class QtWelcomeWindowTest : public QObject {
         return TfrmWelcome(root_.toStdString(), [this] { ++rebuilds_; });
     }
 
-    std::unique_ptr<QTemporaryDir> home_;
+    QString filePath(const QString& name) const { return home_ + "/" + name; }
+    ScriptedDialogs& dialogs() { return environment_->dialogs(); }
+
+    std::unique_ptr<test::WindowTestEnvironment> environment_;
+    QString home_;
     QString root_;
     int rebuilds_ = 0;
-    ScriptedDialogs dialogs_;
 };
 
 }  // namespace

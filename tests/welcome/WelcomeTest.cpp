@@ -188,51 +188,5 @@ TEST(WelcomeHelpCheckTest, FoundHelpOpensTheContentsAndShowsTheLink) {
               "再度上書きしてセットアップを行ってください。");
 }
 
-TEST(WelcomeSettingTest, TheStoredValueDecidesTheWizardAndTheCheckBox) {
-    constexpr std::int32_t build = 360;
-    struct Case {
-        const char* what;
-        std::optional<std::int32_t> stored;
-        bool ok;
-        bool dontShow;
-        bool shown;
-        std::optional<std::int32_t> written;
-        bool enabled;
-        bool checked;
-    };
-    const Case cases[] = {
-        {"missing, OK, don't show", std::nullopt, true, true, true, build, true, false},
-        {"missing, OK", std::nullopt, true, false, true, std::nullopt, false, true},
-        {"missing, Cancel, don't show", std::nullopt, false, true, true, std::nullopt, false,
-         false},
-        {"0, OK, don't show", 0, true, true, true, build, true, false},
-        {"0, OK", 0, true, false, true, std::nullopt, true, true},
-        {"0, Cancel, don't show", 0, false, true, true, std::nullopt, true, false},
-        {"the build", build, false, false, false, std::nullopt, true, false},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        WelcomeAtLoad atLoad = welcomeAtLoad(c.stored);
-        EXPECT_EQ(atLoad.showWizard, c.shown);
-        bool enabled = atLoad.displayEnabled;
-        bool checked = atLoad.displayChecked;
-        if (atLoad.showWizard) {
-            WelcomeAfterWizard after = welcomeAfterWizard(atLoad, c.ok, c.dontShow, build);
-            EXPECT_EQ(after.write, c.written);
-            enabled = after.displayEnabled;
-            checked = after.displayChecked;
-        }
-        EXPECT_EQ(enabled, c.enabled);
-        EXPECT_EQ(checked, c.checked);
-    }
-}
-
-TEST(WelcomeSettingTest, SavingWritesOnlyWhileTheCheckBoxIsEnabled) {
-    EXPECT_EQ(welcomeAtSave(true, true, 360), 0);
-    EXPECT_EQ(welcomeAtSave(true, false, 360), 360);
-    EXPECT_EQ(welcomeAtSave(false, true, 360), std::nullopt);
-    EXPECT_EQ(welcomeAtSave(false, false, 360), std::nullopt);
-}
-
 }  // namespace
 }  // namespace kestrin
