@@ -35,24 +35,22 @@ std::size_t ForwardSearch::from(std::size_t position) {
                         (found_ == npos || position <= found_);
     if (!cached) {
         searchedFrom_ = position;
-        // A one-byte pattern ("<", ">") goes to the library's byte search.
-        found_ = pattern_.size() == 1 ? text_.find(pattern_.front(), position)
-                                      : text_.find(pattern_, position);
+        found_ = text_.find(pattern_, position);
     }
     return found_;
 }
 
 TagScanner::TagScanner(std::string_view text)
     : text_(text),
-      open_(text, "<"),
-      close_(text, ">"),
+      open_(text, '<'),
+      close_(text, '>'),
       commentEnd_(text, "-->"),
       commentEndAlternative_(text, "--!>") {}
 
 std::optional<TagScanner::Tag> TagScanner::next(std::size_t position) {
     const std::size_t open = open_.from(position);
     if (open == npos) return std::nullopt;
-    if (text_.substr(open).starts_with(kCommentStart)) {
+    if (text_.substr(open, kCommentStart.size()) == kCommentStart) {
         // The end is searched from `position`, so an earlier "-->" ends the comment before
         // its start; the next search, from the "<", then finds the real end.
         if (const std::size_t end = commentEnd_.from(position); end != npos) {

@@ -27,6 +27,27 @@ class ForwardSearch {
     std::size_t found_ = 0;
 };
 
+// ForwardSearch for one byte ("<", ">"), which the tag scan asks for at every tag: kept small
+// enough to be inlined.
+class ByteSearch {
+  public:
+    ByteSearch(std::string_view text, char byte) : text_(text), byte_(byte) {}
+    std::size_t from(std::size_t position) {
+        if (position < searchedFrom_ || position > found_) {
+            searchedFrom_ = position;
+            found_ = text_.find(byte_, position);
+        }
+        return found_;
+    }
+
+  private:
+    std::string_view text_;
+    char byte_;
+    // Nothing before found_ (npos: nothing at all) from searchedFrom_ on; npos: not asked yet.
+    std::size_t searchedFrom_ = std::string_view::npos;
+    std::size_t found_ = std::string_view::npos;
+};
+
 // Finds tags and comments one after another (0-based indexes).
 class TagScanner {
   public:
@@ -45,7 +66,8 @@ class TagScanner {
 
   private:
     std::string_view text_;
-    ForwardSearch open_, close_, commentEnd_, commentEndAlternative_;
+    ByteSearch open_, close_;
+    ForwardSearch commentEnd_, commentEndAlternative_;
 };
 
 struct TagAttribute {

@@ -3,10 +3,13 @@
 #include <iconv.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <stdexcept>
+
+#include "text/ByteWords.h"
 
 namespace kestrin {
 
@@ -74,38 +77,64 @@ std::string convert(iconv_t cd, std::string_view input, std::size_t (*skip)(std:
     return output;
 }
 
-// Flips the case of the letters `first` to `first` + 25 among eight bytes below 0x80: adding
-// 0x80 - first sets a byte's high bit exactly when the byte is at least `first`, and no byte
-// carries into the next.
-std::uint64_t flipLettersInWord(std::uint64_t word, unsigned char first) {
-    constexpr std::uint64_t kOnes = 0x0101010101010101u;
-    constexpr std::uint64_t kHighBits = 0x8080808080808080u;
-    const std::uint64_t atLeastFirst = word + kOnes * (0x80 - first);
-    const std::uint64_t pastLast = word + kOnes * (0x80 - first - 26);
-    return word ^ ((atLeastFirst & ~pastLast & kHighBits) >> 2);  // 0x80 >> 2 is the case bit
+// Lead bytes of double-byte characters: 0x81-0x9F and 0xE0-0xFC.
+bytewords::Word leadBytes(bytewords::Word word) {
+    return bytewords::inRange(word, 0x81, 0x9F) | bytewords::inRange(word, 0xE0, 0xFC);
 }
 
+// Where the characters of eight bytes stand: which of the bytes are second bytes of double-byte
+// characters (as bits), and whether the byte after them is one.
+struct SecondBytes {
+    std::uint8_t bits;
+    bool next;
+};
+
+// By whether the first byte is a second byte and by which bytes could lead (as bits): a byte
+// that could lead does lead unless it is a second byte itself.
+constexpr auto kSecondBytes = [] {
+    std::array<std::array<SecondBytes, 256>, 2> table{};
+    for (int first = 0; first < 2; ++first) {
+        for (unsigned leads = 0; leads < 256; ++leads) {
+            SecondBytes& entry = table[first][leads];
+            bool second = first == 1;
+            for (int k = 0; k < 8; ++k) {
+                if (second) entry.bits |= static_cast<std::uint8_t>(1u << k);
+                second = !second && (leads >> k & 1u);
+            }
+            entry.next = second;
+        }
+    }
+    return table;
+}();
+
 // Flips the case of the single-byte letters `first` to `first` + 25; the second byte of a
-// double-byte character is left alone. Runs of eight bytes below 0x80 (no lead byte among
-// them) go at once.
+// double-byte character is left alone, whatever its value. Eight bytes at a time; a table
+// tells which bytes of them are second bytes.
 void flipSingleByteLetters(std::string& text, unsigned char first) {
-    constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+    using namespace bytewords;
+    const auto last = static_cast<unsigned char>(first + 25);
     const std::size_t n = text.size();
-    for (std::size_t i = 0; i < n;) {
-        std::uint64_t word;
-        if (i + 8 <= n && (std::memcpy(&word, text.data() + i, 8), (word & kHighBits) == 0)) {
-            word = flipLettersInWord(word, first);
-            std::memcpy(text.data() + i, &word, 8);
-            i += 8;
-            continue;
+    bool second = false;  // the next byte is the second byte of a double-byte character
+    std::size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        Word word = load(text.data() + i);
+        Word letters = inRange(word, first, last);
+        if ((word & kHighBits) != 0 || second) {
+            const SecondBytes bytes = kSecondBytes[second][toBits(leadBytes(word))];
+            letters &= ~fromBits(bytes.bits);
+            second = bytes.next;
         }
+        if (letters != 0) store(text.data() + i, word ^ letters >> 2);  // 0x80 >> 2: case bit
+    }
+    for (; i < n; ++i) {
         const auto c = static_cast<unsigned char>(text[i]);
-        if (isCp932LeadByte(c)) {
-            i += 2;  // the trail byte is not a letter, whatever its value
-            continue;
+        if (second) {
+            second = false;
+        } else if (isCp932LeadByte(c)) {
+            second = true;
+        } else if (c >= first && c <= last) {
+            text[i] = static_cast<char>(c ^ 0x20);
         }
-        if (c >= first && c < first + 26) text[i] = static_cast<char>(c ^ 0x20);
-        ++i;
     }
 }
 

@@ -6,6 +6,7 @@
 #include <random>
 
 #include "define/KestrinParser.h"
+#include "define/PagePreparation.h"
 #include "support/ReferenceScanner.h"
 
 namespace kestrin {
@@ -80,6 +81,29 @@ TEST(ScannerDifferential, AgreesWithThePlainRulesOnGeneratedPages) {
         const test::ReferenceScan expected = test::referenceScanPage(page, extensions);
         ASSERT_EQ(title, expected.title) << page;
         ASSERT_EQ(links, expected.links) << page;
+    }
+}
+
+// Line breaks of every kind next to letters and double-byte characters, at every offset of
+// the eight-byte steps: "\x83\x0D" has a CR as its second byte, "\x81\x81" leads a run.
+const char* const kTextFragments[] = {
+    "\r\n", "\r",       "\n",   "\n\r",       "\r\r\n",   "a",        "z",
+    "Q",    "`",        "{",    "<a href=x>", "\x83\x61", "\x83\x0D", "\x83\x0A",
+    "\x81", "\x81\x81", "\xE0", "\xA1",       "\x80",     "  ",
+};
+
+TEST(ScannerDifferential, PreparesTheTextAsThePlainRulesDo) {
+    std::mt19937 random(20010502);
+    std::uniform_int_distribution<int> length(0, 30);
+    std::uniform_int_distribution<std::size_t> pick(0, std::size(kTextFragments) - 1);
+    for (int i = 0; i < 20000; ++i) {
+        std::string page;
+        for (int n = length(random); n > 0; --n)
+            page += kTextFragments[pick(random)];
+        ASSERT_EQ(PrepareScanText(page, LetterCase::Upper), test::referenceScanText(page, true))
+            << ::testing::PrintToString(page);
+        ASSERT_EQ(PrepareScanText(page, LetterCase::Keep), test::referenceScanText(page, false))
+            << ::testing::PrintToString(page);
     }
 }
 

@@ -32,6 +32,20 @@ std::string trim(const std::string& text) {
     return text.substr(first, last - first);
 }
 
+// Single-byte letters from `first` to `first` + 25 case-flipped, walking the text character by
+// character: a lead byte takes the byte after it along, whatever that is.
+std::string flipCp932Letters(std::string_view cp932, char first) {
+    std::string text(cp932);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (isCp932LeadByte(static_cast<unsigned char>(text[i]))) {
+            ++i;
+        } else if (text[i] >= first && text[i] <= first + 25) {
+            text[i] = static_cast<char>(text[i] ^ 0x20);
+        }
+    }
+    return text;
+}
+
 std::string upperAscii(std::string text) {
     for (char& c : text) {
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
@@ -50,7 +64,17 @@ std::string replaceAll(const std::string& text, const std::string& from, const s
     return out + text.substr(start);
 }
 
-std::string prepare(std::string_view page, bool upperCase) {
+}  // namespace
+
+std::string referenceCp932Upper(std::string_view cp932) {
+    return flipCp932Letters(cp932, 'a');
+}
+
+std::string referenceCp932Lower(std::string_view cp932) {
+    return flipCp932Letters(cp932, 'A');
+}
+
+std::string referenceScanText(std::string_view page, bool upperCase) {
     std::string text = ConvertCode(page, JapaneseCode::SJIS);
     std::string normalised;  // a lone CR or a lone LF becomes CR LF
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -64,9 +88,11 @@ std::string prepare(std::string_view page, bool upperCase) {
         }
     }
     text = replaceAll(normalised, "\r\n", " ");
-    if (upperCase) text = cp932Upper(text);
+    if (upperCase) text = referenceCp932Upper(text);
     return text + ">>";
 }
+
+namespace {
 
 // The search from `p` looks at the text from p on; the position where it stands is b.
 bool nextTag(const std::string& text, Position& p, std::string& tag, Position& end) {
@@ -150,7 +176,7 @@ std::uint32_t referenceCrc32(std::string_view bytes) {
 }
 
 std::string referenceTagRemovedCRC(std::string_view page) {
-    std::string text = prepare(page, true);
+    std::string text = referenceScanText(page, true);
     Position p = 1, end = 0;
     std::string tag;
     while (nextTag(text, p, tag, end)) {
@@ -166,7 +192,7 @@ std::string referenceTagRemovedCRC(std::string_view page) {
 }
 
 ReferenceScan referenceScanPage(std::string_view page, const std::vector<std::string>& extensions) {
-    const std::string text = prepare(page, false);
+    const std::string text = referenceScanText(page, false);
     const std::string upper = upperAscii(text);
     const Position open = pos("<TITLE>", upper), close = pos("</TITLE>", upper);
     ReferenceScan scan;

@@ -10,6 +10,14 @@
 
 namespace kestrin::test {
 
+// Single-byte letters upper- or lower-cased, character by character.
+std::string referenceCp932Upper(std::string_view cp932);
+std::string referenceCp932Lower(std::string_view cp932);
+
+// The text the tag scan runs over: the page in Shift_JIS, line breaks normalised to CR LF and
+// each CR LF replaced by a space, upper-cased when asked, and ">>" appended.
+std::string referenceScanText(std::string_view page, bool upperCase);
+
 // The CRC-32 byte by byte through the one 256-entry table.
 std::uint32_t referenceCrc32(std::string_view bytes);
 

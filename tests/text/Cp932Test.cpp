@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
+#include "support/ReferenceScanner.h"
 #include "text/Base64.h"
 
 namespace kestrin {
@@ -42,6 +45,36 @@ TEST(Cp932, CaseMappingCoversEveryByteAtEveryOffset) {
                   mapped(head, 'a', 'A') + "\x83\x61\x83\x41" + mapped(tail, 'a', 'A'));
         EXPECT_EQ(cp932Lower(text),
                   mapped(head, 'A', 'a') + "\x83\x61\x83\x41" + mapped(tail, 'A', 'a'));
+    }
+}
+
+// Texts made of letters, bytes next to the letters' ranges, and runs of lead bytes of every
+// length (a run's parity decides whether the byte after it is a second byte), so that
+// characters cross the boundaries of the eight-byte steps at every offset.
+std::string generateCp932(std::mt19937& random) {
+    static const std::string kBytes = "azmAZM@[`{ \r\n\x80\xA0\xA1\xDF\xFD\xFF\x40\x7E";
+    static const std::string kLeads = "\x81\x9F\xE0\xFC\x83";
+    std::uniform_int_distribution<int> length(0, 40), run(1, 17), kind(0, 3);
+    std::string text;
+    for (int i = length(random); i > 0; --i) {
+        if (kind(random) == 0) {
+            for (int n = run(random); n > 0; --n)
+                text += kLeads[random() % kLeads.size()];
+        } else {
+            text += kBytes[random() % kBytes.size()];
+        }
+    }
+    return text;
+}
+
+TEST(Cp932, CaseMappingAgreesWithTheCharacterWalkOnGeneratedTexts) {
+    std::mt19937 random(932);
+    for (int i = 0; i < 20000; ++i) {
+        const std::string text = generateCp932(random);
+        ASSERT_EQ(cp932Upper(text), test::referenceCp932Upper(text))
+            << ::testing::PrintToString(text);
+        ASSERT_EQ(cp932Lower(text), test::referenceCp932Lower(text))
+            << ::testing::PrintToString(text);
     }
 }
 
