@@ -128,8 +128,10 @@ class TVKestrinParser::ScanBuffer {
     ScanBuffer(const ScanBuffer&) = delete;
     ScanBuffer& operator=(const ScanBuffer&) = delete;
 
-    std::string& prepare(std::string_view page, LetterCase letterCase) {
-        return (wasScanning_ ? own_ : parser_.scanText_).prepare(page, letterCase);
+    template <typename Page>
+    std::string& prepare(Page&& page, LetterCase letterCase) {
+        return (wasScanning_ ? own_ : parser_.scanText_)
+            .prepare(std::forward<Page>(page), letterCase);
     }
 
   private:
@@ -185,8 +187,17 @@ bool TVKestrinParser::ScanPage(std::string_view page, std::string& title,
 // the same bytes in linear time. The kept text moves down in place: it is written only below
 // the tag just found, where no later search looks.
 std::string TVKestrinParser::TagRemovedCRC(std::string_view page) {
+    return tagRemovedCRC(page);
+}
+
+std::string TVKestrinParser::TagRemovedCRC(std::string&& page) {
+    return tagRemovedCRC(std::move(page));
+}
+
+template <typename Page>
+std::string TVKestrinParser::tagRemovedCRC(Page&& page) {
     ScanBuffer buffer(*this);
-    std::string& text = buffer.prepare(page, LetterCase::Upper);
+    std::string& text = buffer.prepare(std::forward<Page>(page), LetterCase::Upper);
     const auto keep = [&text](std::size_t kept, std::size_t from, std::size_t length) {
         std::memmove(text.data() + kept, text.data() + from, length);
         return kept + length;

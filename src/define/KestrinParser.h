@@ -33,6 +33,10 @@ class TVKestrinParser : public TVHTMLParser {
     // The CRC-32 of the page's text without tags, comments and links, upper-cased, with line
     // breaks as spaces: 8 upper-case hexadecimal digits.
     std::string TagRemovedCRC(std::string_view page);
+    // The same for a page the caller hands over: its buffer is reused, so a big page costs no
+    // copy. (The third form settles which of the two a literal is.)
+    std::string TagRemovedCRC(std::string&& page);
+    std::string TagRemovedCRC(const char* page) { return TagRemovedCRC(std::string_view(page)); }
 
     // The value of the header `name` ("Last-Modified:", found anywhere, without regard to
     // case); false and empty when the name is missing, empty when no line break follows it.
@@ -52,6 +56,9 @@ class TVKestrinParser : public TVHTMLParser {
     // The buffer one scan prepares the page into: the kept one, or a fresh one for a scan that
     // an OnProgress handler starts while another is running.
     class ScanBuffer;
+
+    template <typename Page>
+    std::string tagRemovedCRC(Page&& page);
 
     ScanTextBuffer scanText_;  // kept from scan to scan, so big pages cost no fresh memory
     bool scanning_ = false;

@@ -24,9 +24,13 @@ class ScanTextBuffer {
   public:
     // The prepared text, valid until the next call; the caller may change it in place.
     std::string& prepare(std::string_view page, LetterCase letterCase);
+    // The same for a page the caller hands over: a page already in Shift_JIS is prepared in
+    // its own buffer, with no copy.
+    std::string& prepare(std::string&& page, LetterCase letterCase);
 
   private:
-    std::string converted_;  // only for pages in JIS or EUC-JP
+    std::string& finish(LetterCase letterCase);
+
     std::string text_;
 };
 

@@ -9,8 +9,6 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "text/ByteWords.h"
-
 namespace kestrin {
 
 namespace {
@@ -77,64 +75,22 @@ std::string convert(iconv_t cd, std::string_view input, std::size_t (*skip)(std:
     return output;
 }
 
-// Lead bytes of double-byte characters: 0x81-0x9F and 0xE0-0xFC.
-bytewords::Word leadBytes(bytewords::Word word) {
-    return bytewords::inRange(word, 0x81, 0x9F) | bytewords::inRange(word, 0xE0, 0xFC);
-}
-
-// Where the characters of eight bytes stand: which of the bytes are second bytes of double-byte
-// characters (as bits), and whether the byte after them is one.
-struct SecondBytes {
-    std::uint8_t bits;
-    bool next;
-};
-
-// By whether the first byte is a second byte and by which bytes could lead (as bits): a byte
-// that could lead does lead unless it is a second byte itself.
-constexpr auto kSecondBytes = [] {
-    std::array<std::array<SecondBytes, 256>, 2> table{};
-    for (int first = 0; first < 2; ++first) {
-        for (unsigned leads = 0; leads < 256; ++leads) {
-            SecondBytes& entry = table[first][leads];
-            bool second = first == 1;
-            for (int k = 0; k < 8; ++k) {
-                if (second) entry.bits |= static_cast<std::uint8_t>(1u << k);
-                second = !second && (leads >> k & 1u);
-            }
-            entry.next = second;
-        }
-    }
-    return table;
-}();
-
 // Flips the case of the single-byte letters `first` to `first` + 25; the second byte of a
-// double-byte character is left alone, whatever its value. Eight bytes at a time; a table
-// tells which bytes of them are second bytes.
+// double-byte character is left alone, whatever its value.
 void flipSingleByteLetters(std::string& text, unsigned char first) {
     using namespace bytewords;
     const auto last = static_cast<unsigned char>(first + 25);
     const std::size_t n = text.size();
-    bool second = false;  // the next byte is the second byte of a double-byte character
+    Cp932Walk walk;
     std::size_t i = 0;
     for (; i + 8 <= n; i += 8) {
-        Word word = load(text.data() + i);
-        Word letters = inRange(word, first, last);
-        if ((word & kHighBits) != 0 || second) {
-            const SecondBytes bytes = kSecondBytes[second][toBits(leadBytes(word))];
-            letters &= ~fromBits(bytes.bits);
-            second = bytes.next;
-        }
+        const Word word = load(text.data() + i);
+        const Word letters = inRange(word, first, last) & ~walk.secondBytes(word);
         if (letters != 0) store(text.data() + i, word ^ letters >> 2);  // 0x80 >> 2: case bit
     }
     for (; i < n; ++i) {
         const auto c = static_cast<unsigned char>(text[i]);
-        if (second) {
-            second = false;
-        } else if (isCp932LeadByte(c)) {
-            second = true;
-        } else if (c >= first && c <= last) {
-            text[i] = static_cast<char>(c ^ 0x20);
-        }
+        if (!walk.secondByte(c) && c >= first && c <= last) text[i] = static_cast<char>(c ^ 0x20);
     }
 }
 

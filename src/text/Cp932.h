@@ -2,8 +2,12 @@
 // Code page 932 (Shift_JIS) at the boundaries: profile files, HTML scanning and the stored
 // password are CP932 bytes; everything else in the program is UTF-8.
 
+#include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
+
+#include "text/ByteWords.h"
 
 namespace kestrin {
 
@@ -11,6 +15,60 @@ namespace kestrin {
 constexpr bool isCp932LeadByte(unsigned char c) {
     return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
 }
+
+namespace cp932detail {
+// The second bytes among eight bytes (as bits) and whether the byte after them is one, by
+// whether the first of them is one and by which of them could lead (as bits): a byte that
+// could lead does lead unless it is a second byte itself.
+struct SecondBytes {
+    std::uint8_t bits;
+    bool next;
+};
+
+constexpr std::array<std::array<SecondBytes, 256>, 2> secondBytesTable() {
+    std::array<std::array<SecondBytes, 256>, 2> table{};
+    for (int first = 0; first < 2; ++first) {
+        for (unsigned leads = 0; leads < 256; ++leads) {
+            SecondBytes& entry = table[first][leads];
+            bool second = first == 1;
+            for (int k = 0; k < 8; ++k) {
+                if (second) entry.bits |= static_cast<std::uint8_t>(1u << k);
+                second = !second && (leads >> k & 1u);
+            }
+            entry.next = second;
+        }
+    }
+    return table;
+}
+
+inline constexpr auto kSecondBytes = secondBytesTable();
+}  // namespace cp932detail
+
+// Where the characters of a CP932 text stand, followed from its start eight bytes or one byte
+// at a time: which bytes are second bytes of double-byte characters, and so never letters or
+// delimiters, whatever their value.
+class Cp932Walk {
+  public:
+    // The second bytes among the next eight (a bytewords mask).
+    bytewords::Word secondBytes(bytewords::Word word) {
+        using namespace bytewords;
+        if (!second_ && (word & kHighBits) == 0) return 0;  // plain ASCII
+        // Flipping bit 5 moves the lead bytes 0x81-0x9F and 0xE0-0xFC together to 0xA1-0xDC.
+        const Word leads = inRange(word ^ kOnes * 0x20, 0xA1, 0xDC);
+        const cp932detail::SecondBytes bytes = cp932detail::kSecondBytes[second_][toBits(leads)];
+        second_ = bytes.next;
+        return fromBits(bytes.bits);
+    }
+    // Whether the next byte is a second byte.
+    bool secondByte(unsigned char c) {
+        const bool second = second_;
+        second_ = !second && isCp932LeadByte(c);
+        return second;
+    }
+
+  private:
+    bool second_ = false;  // the next byte is a second byte
+};
 
 // CP932 bytes to UTF-8; a byte sequence that is not CP932 becomes "?".
 std::string cp932ToUtf8(std::string_view cp932);
