@@ -17,31 +17,29 @@ constexpr bool isCp932LeadByte(unsigned char c) {
 }
 
 namespace cp932detail {
-// The second bytes among eight bytes (as bits) and whether the byte after them is one, by
-// whether the first of them is one and by which of them could lead (as bits): a byte that
-// could lead does lead unless it is a second byte itself.
-struct SecondBytes {
-    std::uint8_t bits;
-    bool next;
-};
-
-constexpr std::array<std::array<SecondBytes, 256>, 2> secondBytesTable() {
-    std::array<std::array<SecondBytes, 256>, 2> table{};
-    for (int first = 0; first < 2; ++first) {
-        for (unsigned leads = 0; leads < 256; ++leads) {
-            SecondBytes& entry = table[first][leads];
+// Where the characters of eight bytes stand, by which of them could lead (as bits): a byte
+// that could lead does lead unless it is a second byte itself. For each of the two ways the
+// first byte can stand (16 bits each, the low ones for a first byte that starts a character):
+// which bytes are second bytes (bits 0-7), and whether the byte after them is one (bit 8).
+// Both ways in one entry, so a walk looks up the next eight bytes before it knows the way.
+constexpr std::array<std::uint32_t, 256> secondBytesTable() {
+    std::array<std::uint32_t, 256> table{};
+    for (unsigned leads = 0; leads < 256; ++leads) {
+        for (unsigned first = 0; first < 2; ++first) {
+            std::uint32_t entry = 0;
             bool second = first == 1;
             for (int k = 0; k < 8; ++k) {
-                if (second) entry.bits |= static_cast<std::uint8_t>(1u << k);
+                if (second) entry |= 1u << k;
                 second = !second && (leads >> k & 1u);
             }
-            entry.next = second;
+            if (second) entry |= 1u << 8;
+            table[leads] |= entry << 16 * first;
         }
     }
     return table;
 }
 
-inline constexpr auto kSecondBytes = secondBytesTable();
+inline constexpr std::array<std::uint32_t, 256> kSecondBytes = secondBytesTable();
 }  // namespace cp932detail
 
 // Where the characters of a CP932 text stand, followed from its start eight bytes or one byte
@@ -55,9 +53,9 @@ class Cp932Walk {
         if (!second_ && (word & kHighBits) == 0) return 0;  // plain ASCII
         // Flipping bit 5 moves the lead bytes 0x81-0x9F and 0xE0-0xFC together to 0xA1-0xDC.
         const Word leads = inRange(word ^ kOnes * 0x20, 0xA1, 0xDC);
-        const cp932detail::SecondBytes bytes = cp932detail::kSecondBytes[second_][toBits(leads)];
-        second_ = bytes.next;
-        return fromBits(bytes.bits);
+        const std::uint32_t entry = cp932detail::kSecondBytes[toBits(leads)] >> 16 * second_;
+        second_ = entry >> 8 & 1u;
+        return fromBits(static_cast<std::uint8_t>(entry));
     }
     // Whether the next byte is a second byte.
     bool secondByte(unsigned char c) {
