@@ -2,7 +2,8 @@
 // (mark-up, hiragana, katakana and kanji, CR LF lines): encoding detection, conversion, line
 // breaks, upper-casing, the whole preparation, the checksum, and the whole `kestrin-cli crc`
 // command on the page written to a file. The same page in EUC-JP and JIS shows the conversion
-// and a detection that stays undecided for long; an ASCII page one that reads every byte.
+// and a detection that decides at once; an ASCII page, and one of half-width kana pairs that
+// fit both EUC-JP and Shift_JIS, detections that read every byte.
 // Set KESTRIN_BENCH_PAGE=FILE to keep the Shift_JIS page for timing the command by hand.
 
 #include <benchmark/benchmark.h>
@@ -90,6 +91,14 @@ struct Pages {
     std::string euc = SjisToEuc(sjis);
     std::string jis = SjisToJis(sjis);
     std::string ascii = std::string(kPageSize, 'a') + "\xA4\xA2";
+    std::string undecided = kanaPairs();  // fits EUC-JP and Shift_JIS to its last byte
+
+    static std::string kanaPairs() {
+        std::string text;
+        for (std::size_t i = 0; text.size() < kPageSize; ++i)
+            text += i % 16 == 15 ? "\r\n" : "\xB1\xB2";
+        return text;
+    }
 };
 
 const Pages& pages() {
@@ -112,6 +121,7 @@ void Detect(benchmark::State& state, const std::string Pages::*page) {
 BENCHMARK_CAPTURE(Detect, sjis, &Pages::sjis)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(Detect, euc, &Pages::euc)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(Detect, ascii, &Pages::ascii)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Detect, undecided, &Pages::undecided)->Unit(benchmark::kMillisecond);
 
 // Detection and, unless the page is Shift_JIS already, the conversion to Shift_JIS.
 void ToShiftJis(benchmark::State& state, const std::string Pages::*page) {

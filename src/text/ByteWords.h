@@ -35,6 +35,12 @@ constexpr Word equalTo(Word word, unsigned char c) {
     return ~(((x & kLowBits) + kLowBits) | x) & kHighBits;
 }
 
+// Whether some byte is below `n` (at most 0x80): cheaper than a mask, and exact for the word
+// as a whole.
+constexpr bool anyBelow(Word word, unsigned char n) {
+    return ((word - kOnes * n) & ~word & kHighBits) != 0;
+}
+
 // Bytes from `low` to `high`, both below 0x80 or both at least 0x80.
 constexpr Word inRange(Word word, unsigned char low, unsigned char high) {
     const Word low7 = word & kLowBits;  // adding to it never carries into the next byte

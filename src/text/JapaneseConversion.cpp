@@ -1,8 +1,8 @@
 #include "text/JapaneseConversion.h"
 
 #include <algorithm>
-#include <cstdint>
-#include <cstring>
+
+#include "text/ByteWords.h"
 
 namespace kestrin {
 
@@ -103,18 +103,23 @@ bool isUndecisiveByte(unsigned char c) {
 // Bytes 0x08-0x7F other than ESC decide nothing, and most pages are made of them: skips them,
 // eight at a time where it can. Returns the first position before `last` that needs a look.
 std::size_t skipUndecisiveBytes(std::string_view text, std::size_t i, std::size_t last) {
-    constexpr std::uint64_t kOnes = 0x0101010101010101u;
-    constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+    using namespace bytewords;
     for (; i + 8 <= last; i += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, text.data() + i, 8);
-        const std::uint64_t escapes = word ^ kOnes * kEsc;
-        const std::uint64_t belowEight = (word - kOnes * 0x08) & ~word;  // some byte < 0x08
-        const std::uint64_t escape = (escapes - kOnes) & ~escapes;       // some byte is ESC
-        if ((word | belowEight | escape) & kHighBits) break;
+        const Word word = load(text.data() + i);
+        if ((word & kHighBits) != 0 || anyBelow(word, 0x08) || equalTo(word, kEsc) != 0) break;
     }
     while (i < last && isUndecisiveByte(byteAt(text, i)))
         ++i;
+    return i;
+}
+
+// Once the code is EUC_OR_SJIS, a pair of bytes 0xA1-0xDF (EUC-JP kana and kanji, Shift_JIS
+// half-width kana) decides nothing either: skips eight such bytes, four pairs, at a time.
+std::size_t skipUndecisivePairs(std::string_view text, std::size_t i) {
+    using namespace bytewords;
+    while (i + 8 <= text.size() &&
+           bytewords::inRange(load(text.data() + i), 0xA1, 0xDF) == kHighBits)
+        i += 8;
     return i;
 }
 
@@ -234,6 +239,7 @@ JapaneseCode DetectCode(std::string_view text) {
     std::size_t i = 0;
     while ((code == JapaneseCode::ASCII || code == JapaneseCode::EUC_OR_SJIS) && i + 1 < n) {
         i = skipUndecisiveBytes(text, i, n - 1);
+        if (code == JapaneseCode::EUC_OR_SJIS) i = skipUndecisivePairs(text, i);
         if (i + 1 < n) i = classify(text, i, code);
     }
     return code;

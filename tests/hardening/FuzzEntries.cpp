@@ -30,6 +30,7 @@
 #include "support/FakeClock.h"
 #include "support/HttpTestServer.h"
 #include "support/Iconv.h"
+#include "support/ReferenceDetection.h"
 #include "support/ReferenceScanner.h"
 #include "support/TempEnvironment.h"
 #include "text/JapaneseConversion.h"
@@ -117,6 +118,7 @@ void fuzzProfile(std::string_view input) {
 void fuzzJapanese(std::string_view input) {
     JapaneseCode detected = DetectCode(input);
     if (JapaneseCodeName(detected) == "?") finding("DetectCode gave a code outside its set");
+    if (detected != referenceDetectCode(input)) finding("DetectCode differs from the plain rules");
     for (auto target : {JapaneseCode::JIS_NEW, JapaneseCode::EUC, JapaneseCode::SJIS}) {
         std::string converted = ConvertCode(input, target);
         if (detected == target && converted != input)

@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <stdexcept>
 #include <vector>
 
 #include "support/Iconv.h"
+#include "support/ReferenceDetection.h"
 
 namespace kestrin {
 namespace {
@@ -72,6 +74,45 @@ TEST(DetectCode, ClassifiesByTheFirstDecisiveByte) {
     };
     for (const auto& c : cases) {
         EXPECT_EQ(DetectCode(c.text), c.code) << hex(c.text);
+    }
+}
+
+// Runs that the detection skips eight bytes at a time (plain bytes, pairs of 0xA1-0xDF) of
+// every length, between the bytes that decide or start a rule, so that runs end at every
+// offset, next to the last byte, and cut a pair or an escape sequence.
+std::string generateDetectable(std::mt19937& random) {
+    static const char* const kDeciders[] = {
+        "\x1B$B", "\x1B$@",   "\x1B$",    "\x1B", "\x1B(",    "\x82\xA0", "\x8E", "\x8E\xB1",
+        "\xE0",   "\xE0\xA1", "\xE0\xFD", "\xF0", "\xB5\xFE", "\xB1\xE0", "\xFD", "\x80",
+        "\xA0",   "\xFF",     "\x01",     "\x07", "\x08",     "\x9D",
+    };
+    std::uniform_int_distribution<int> pieces(0, 8), run(0, 20), kind(0, 2);
+    std::uniform_int_distribution<std::size_t> decider(0, std::size(kDeciders) - 1);
+    std::string text;
+    // Now and then past the 512 bytes of the binary test.
+    if (kind(random) == 0) text.assign(500 + run(random), 'x');
+    for (int i = pieces(random); i > 0; --i) {
+        switch (kind(random)) {
+            case 0:
+                text.append(run(random), 'a');
+                break;
+            case 1:
+                for (int n = run(random); n > 0; --n)
+                    text += static_cast<char>(0xA1 + random() % 0x3F);
+                break;
+            default:
+                text += kDeciders[decider(random)];
+                break;
+        }
+    }
+    return text;
+}
+
+TEST(DetectCode, AgreesWithThePlainRulesOnGeneratedTexts) {
+    std::mt19937 random(2001);
+    for (int i = 0; i < 50000; ++i) {
+        const std::string text = generateDetectable(random);
+        ASSERT_EQ(DetectCode(text), test::referenceDetectCode(text)) << hex(text);
     }
 }
 
