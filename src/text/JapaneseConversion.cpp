@@ -1,6 +1,7 @@
 #include "text/JapaneseConversion.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "text/ByteWords.h"
 
@@ -274,17 +275,63 @@ namespace {
 
 // Each converter appends to `out`, which the caller has emptied.
 
+// Writes the two converters pages go through: they never write more than one byte more than
+// they read, so the output is sized once and written through a pointer; runs of plain bytes
+// are copied eight at a time. The string takes its final length when the writer ends.
+class PageWriter {
+  public:
+    PageWriter(std::string& out, std::size_t inputSize) : out_(out), start_(out.size()) {
+        out_.resize(start_ + inputSize + 1);
+        next_ = out_.data() + start_;
+    }
+    ~PageWriter() { out_.resize(next_ - out_.data()); }
+    PageWriter(const PageWriter&) = delete;
+    PageWriter& operator=(const PageWriter&) = delete;
+
+    void byte(unsigned char c) { *next_++ = static_cast<char>(c); }
+    void pair(BytePair pair) {
+        next_[0] = static_cast<char>(pair[0]);
+        next_[1] = static_cast<char>(pair[1]);
+        next_ += 2;
+    }
+    // Copies the eight bytes at `from` when `copyable` finds nothing to convert among them.
+    template <typename Copyable>
+    bool copyWord(std::string_view text, std::size_t from, Copyable copyable) {
+        if (from + 8 > text.size() || !copyable(bytewords::load(text.data() + from))) return false;
+        std::memcpy(next_, text.data() + from, 8);
+        next_ += 8;
+        return true;
+    }
+
+  private:
+    std::string& out_;
+    std::size_t start_;
+    char* next_;
+};
+
+bool noHighBit(bytewords::Word word) {
+    return (word & bytewords::kHighBits) == 0;
+}
+
+bool noEscape(bytewords::Word word) {
+    return bytewords::equalTo(word, kEsc) == 0;
+}
+
 // A text ending in ESC $ B or ESC $ @ has no character after the escape: nothing is written
 // for it (the pair would start at the terminating zero and run past it).
 void jisToSjisInto(std::string_view text, std::string& out) {
-    out.reserve(text.size());
+    PageWriter writer(out, text.size());
     JisWalker walker(text);
     for (std::size_t i = walker.next(); i != kEnd; i = walker.next()) {
         if (!walker.twoByte()) {
-            out += static_cast<char>(byteAt(text, i));
+            if (writer.copyWord(text, i, noEscape)) {
+                walker.consume(8);
+                continue;
+            }
+            writer.byte(byteAt(text, i));
             walker.consume(1);
         } else if (i < text.size()) {
-            append(out, JisCharToSjis(byteAt(text, i), byteAt(text, i + 1)));
+            writer.pair(JisCharToSjis(byteAt(text, i), byteAt(text, i + 1)));
             walker.consume(2);
         } else {
             break;
@@ -304,18 +351,22 @@ void jisToEucInto(std::string_view text, std::string& out) {
 }
 
 void eucToSjisInto(std::string_view text, std::string& out) {
-    out.reserve(text.size());
+    PageWriter writer(out, text.size());
     for (std::size_t i = 0; i < text.size();) {
+        if (writer.copyWord(text, i, noHighBit)) {
+            i += 8;
+            continue;
+        }
         const unsigned char c = byteAt(text, i);
         if (c <= 0x80 || c == 0xFF) {
-            out += static_cast<char>(c);
+            writer.byte(c);
             i += 1;
         } else if (c == 0x8E) {  // single shift 2: the half-width kana byte is the same
-            out += static_cast<char>(byteAt(text, i + 1));
+            writer.byte(byteAt(text, i + 1));
             i += 2;
         } else {
             const BytePair jis = clearHighBits(c, byteAt(text, i + 1));
-            append(out, JisCharToSjis(jis[0], jis[1]));
+            writer.pair(JisCharToSjis(jis[0], jis[1]));
             i += 2;
         }
     }

@@ -229,6 +229,26 @@ TEST(JapaneseConverters, AgreeWithTheCLibraryForEveryJisX0208Character) {
     EXPECT_TRUE(mismatches.empty()) << mismatches.size() << " differ, first " << mismatches[0];
 }
 
+// Runs of plain bytes, which the page converters copy eight at a time, of every length before,
+// between and after double-byte characters and half-width kana.
+TEST(JapaneseConverters, ConvertPagesAroundPlainRunsOfEveryLength) {
+    Iconv utf8ToEuc("EUC-JP", "UTF-8"), utf8ToSjis("SHIFT_JIS", "UTF-8");
+    Iconv utf8ToJis("ISO-2022-JP", "UTF-8");
+    const auto plain = [](std::size_t n) { return std::string("0123456789abcdefghij", n); };
+    for (std::size_t a = 0; a <= 17; ++a) {
+        for (std::size_t b = 0; b <= 17; ++b) {
+            const std::string utf8 = plain(a) + "漢字" + plain(b) + "かな" + plain(b % 9);
+            const std::string kana = plain(a) + "\x8E\xB1" + plain(b) + "\x8E\xB2";
+            const std::string sjis = utf8ToSjis(utf8), jis = utf8ToJis(utf8);
+            ASSERT_EQ(hex(EucToSjis(utf8ToEuc(utf8))), hex(sjis)) << a << ' ' << b;
+            ASSERT_EQ(hex(EucToSjis(kana)), hex(plain(a) + "\xB1" + plain(b) + "\xB2"));
+            // A JIS text that ends in ESC ( B hands on its terminating zero.
+            const std::string zero = jis.ends_with("\x1B(B") ? "\0"s : "";
+            ASSERT_EQ(hex(JisToSjis(jis)), hex(sjis + zero)) << a << ' ' << b;
+        }
+    }
+}
+
 // Half-width katakana become the full-width characters of the same sound and mark.
 TEST(JapaneseConverters, WidenHalfWidthKana) {
     const std::string fullWidth =
