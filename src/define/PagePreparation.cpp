@@ -12,7 +12,7 @@ using namespace bytewords;
 // CR and LF among eight bytes. Most words have no byte below 0x0E at all, which is quicker
 // to tell.
 Word lineBreaks(Word word) {
-    if (!anyBelow(word, 0x0E)) return 0;
+    if (someBelow(word, 0x0E) == 0) return 0;
     return equalTo(word, '\r') | equalTo(word, '\n');
 }
 

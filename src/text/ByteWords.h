@@ -35,10 +35,10 @@ constexpr Word equalTo(Word word, unsigned char c) {
     return ~(((x & kLowBits) + kLowBits) | x) & kHighBits;
 }
 
-// Whether some byte is below `n` (at most 0x80): cheaper than a mask, and exact for the word
-// as a whole.
-constexpr bool anyBelow(Word word, unsigned char n) {
-    return ((word - kOnes * n) & ~word & kHighBits) != 0;
+// Not 0 when some byte is below `n` (at most 0x80), and 0 when none is: cheaper than a mask
+// (a borrow may mark bytes after the first one below `n`).
+constexpr Word someBelow(Word word, unsigned char n) {
+    return (word - kOnes * n) & ~word & kHighBits;
 }
 
 // Bytes from `low` to `high`, both below 0x80 or both at least 0x80.

@@ -107,7 +107,7 @@ std::size_t skipUndecisiveBytes(std::string_view text, std::size_t i, std::size_
     using namespace bytewords;
     for (; i + 8 <= last; i += 8) {
         const Word word = load(text.data() + i);
-        if ((word & kHighBits) != 0 || anyBelow(word, 0x08) || equalTo(word, kEsc) != 0) break;
+        if (((word & kHighBits) | someBelow(word, 0x08) | equalTo(word, kEsc)) != 0) break;
     }
     while (i < last && isUndecisiveByte(byteAt(text, i)))
         ++i;
