@@ -17,9 +17,9 @@ enum class LetterCase { Keep, Upper };
 // character), and the sentinel ">>" appended, so that every "<" has a ">" after it.
 std::string PrepareScanText(std::string_view page, LetterCase letterCase);
 
-// Prepares pages as PrepareScanText does into buffers it keeps: pages are megabytes, and a
+// Prepares pages as PrepareScanText does into a buffer it keeps: pages are megabytes, and a
 // fresh buffer for each costs more in page faults than the scan itself. Scanning one page
-// twice, or page after page, allocates nothing once the buffers have grown.
+// twice, or page after page, allocates nothing once the buffer has grown.
 class ScanTextBuffer {
   public:
     // The prepared text, valid until the next call; the caller may change it in place.
