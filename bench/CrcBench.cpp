@@ -1,4 +1,4 @@
-// CRC-32 alone: the eight-table calculation against the plain one-table loop.
+// CRC-32 alone: the sixteen-table calculation against the plain one-table loop.
 
 #include <benchmark/benchmark.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 // The standard reflected CRC-32 (polynomial 0xEDB88320, initial value and final complement
-// 0xFFFFFFFF), the checksum of zlib, PNG and Ethernet. Computed eight bytes at a time through
-// eight derived tables; the result equals the plain one-table, byte-by-byte calculation.
+// 0xFFFFFFFF), the checksum of zlib, PNG and Ethernet. Computed sixteen bytes at a time
+// through sixteen derived tables; the result equals the plain one-table, byte-by-byte calculation.
 
 #include <cstddef>
 #include <cstdint>
