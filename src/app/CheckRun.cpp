@@ -28,6 +28,8 @@ void NetTimeSynchronizer::synchronize() {
     sync->Server = server_;
     sync->TimeOut = timeOut_;
     sync->AllowableError = allowableError_;
+    if (serverPort) sync->ServerPort = *serverPort;
+    if (localPort) sync->LocalPort = *localPort;
     sync->OnStatus = [report = onStatus_](TVNetTimeSync&, const std::string& message) {
         if (report) report("NTP: " + message);
     };

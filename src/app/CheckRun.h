@@ -4,8 +4,10 @@
 // the results as data. Runs on the calling thread; every network wait pumps messages, so a
 // Cancel from the window reaches it through cancel().
 
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -48,6 +50,11 @@ class NetTimeSynchronizer : public ClockSynchronizer {
     NetTimeSynchronizer(const CheckRunSettings& settings,
                         std::function<void(const std::string&)> onStatus, bool waitForEnd);
     void synchronize() override;
+
+    // The UDP ports of the exchange; nullopt keeps the client's own (123 at the server, 11922
+    // here). Tests point them at a local server.
+    std::optional<std::uint16_t> serverPort;
+    std::optional<std::uint16_t> localPort;
 
   private:
     std::string server_;

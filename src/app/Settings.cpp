@@ -5,6 +5,7 @@
 #include "app/PasswordScramble.h"
 #include "catalogue/Catalogue.h"
 #include "clock/NtpServers.h"
+#include "define/KestrinTree.h"
 #include "net/ProxySettings.h"
 #include "platform/BuildNumber.h"
 #include "platform/Dialogs.h"
@@ -158,6 +159,7 @@ Settings loadSettings() {
     Loader loader(reg);
     forEachValue(settings, loader);
     if (!loader.clockStored()) settings.ntpServer = randomNtpServer();
+    settings.hideDefineFolder = !TVKestrinTree(true).RootVisible();
     if (settings.proxyAddress.empty()) settings.proxyFromBrowser = takeBrowserProxy(settings);
     return settings;
 }
@@ -174,6 +176,7 @@ void saveSettings(const Settings& settings) {
     reg.OpenRenvaneKey();
     forEachValue(saved, Saver{reg});
     transaction.commit();
+    TVKestrinTree(true).SetRootVisible(!settings.hideDefineFolder);
 }
 
 void saveExtensions(const std::vector<std::string>& extensions) {
@@ -185,15 +188,15 @@ void saveExtensions(const std::vector<std::string>& extensions) {
 bool takeBrowserProxy(Settings& settings) {
     try {
         const BrowserProxy browser = proxyFromBrowserSettings();
-        if (browser.hasServer) {
-            settings.proxyAddress = browser.address;
-            settings.proxyPort = browser.port;
-        }
         if (browser.enabled) settings.useProxy = *browser.enabled;
+        if (!browser.hasServer || browser.address.empty()) return false;
+        settings.proxyAddress = browser.address;
+        settings.proxyPort = browser.port;
+        return true;
     } catch (const std::exception&) {
         // The browser's settings are a convenience; the user can still enter a proxy.
+        return false;
     }
-    return !settings.proxyAddress.empty();
 }
 
 void welcomeWizardClosed(Settings& settings, bool accepted, bool dontShowAgain) {

@@ -52,6 +52,9 @@ struct Settings {
     bool restrainError = false;
     bool confirmAutoCheck = true;
     WelcomeCheck welcome;
+    // The define folder is kept out of the browser's Favorites. Not a value of the store: the
+    // define root's hidden mark is read at load and set at save.
+    bool hideDefineFolder = false;
 
     // The clock page. Without a stored server none of its values is read: a server of the
     // list is picked at random and the others keep their defaults.
@@ -75,7 +78,8 @@ struct Settings {
 // ignored.
 Settings loadSettings();
 
-// Writes every value but the extensions and the load-only ones in one store transaction. A
+// Writes every value but the extensions and the load-only ones in one store transaction, then
+// the define root's hidden mark. A
 // password that passwordProblem refuses raises std::invalid_argument before anything is
 // written. A port text that is no number is saved as 0 after telling the user; an empty one is
 // saved as 0 silently.
@@ -84,8 +88,8 @@ void saveSettings(const Settings& settings);
 // Writes the archive extension list at once.
 void saveExtensions(const std::vector<std::string>& extensions);
 
-// Takes the proxy address, port and switch from the browser settings; true when an address
-// is set afterwards.
+// Takes the proxy address, port and switch from the browser settings; true when they named a
+// proxy server, which is then the address.
 bool takeBrowserProxy(Settings& settings);
 
 // The welcome wizard, shown at start while settings.welcome.checked, has closed: accepted

@@ -8,8 +8,10 @@
 
 #include "catalogue/CatalogueFixture.h"
 #include "clock/NtpServers.h"
+#include "define/KestrinTree.h"
 #include "platform/BuildNumber.h"
 #include "platform/Dialogs.h"
+#include "platform/Shell.h"
 #include "platform/VRegEx.h"
 #include "support/TempEnvironment.h"
 
@@ -50,6 +52,7 @@ Settings changedSettings() {
     s.restrainError = true;
     s.confirmAutoCheck = false;
     s.welcome = {.enabled = true, .checked = false};
+    s.hideDefineFolder = true;
     s.ntpServer = "ntp.example";
     s.ntpTimeOut = 1500;
     s.ntpIgnoreError = 0;
@@ -249,6 +252,26 @@ TEST(Settings, TheWelcomeCheckBoxFollowsTheStoredValueAndTheWizard) {
     TempEnvironment environment;
     test::setInteger("", "Welcome", 360);
     EXPECT_EQ(loadSettings().welcome, (WelcomeCheck{.enabled = true, .checked = false}));
+}
+
+TEST(Settings, TheDefineFolderIsHiddenAndShownAgainBesideTheStore) {
+    TempEnvironment environment;
+    ScriptedDialogs dialogs;
+    ScopedDialogs scoped(dialogs);
+    const auto root = environment.favorites() / kDefineRootName;
+    Settings settings = loadSettings();
+    ASSERT_FALSE(settings.hideDefineFolder);
+
+    settings.hideDefineFolder = true;
+    saveSettings(settings);
+    EXPECT_TRUE(isHiddenFolder(root));
+    EXPECT_EQ(storedValues().count("hideDefineFolder"), 0u);
+    EXPECT_TRUE(loadSettings().hideDefineFolder);
+
+    settings.hideDefineFolder = false;
+    saveSettings(settings);
+    EXPECT_FALSE(isHiddenFolder(root));
+    EXPECT_TRUE(std::filesystem::exists(root));  // shown again, not removed
 }
 
 TEST(Settings, TheExtensionListIsSavedOnItsOwn) {
