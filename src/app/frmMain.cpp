@@ -1,7 +1,9 @@
 #include "app/frmMain.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QKeyEvent>
+#include <QShowEvent>
 
 #include "platform/Paths.h"
 #include "platform/QtLook.h"
@@ -44,19 +46,54 @@ TfrmMain::TfrmMain(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::T
     for (QLabel* box : {ui->PaintBox1, ui->PaintBox2})
         box->setPixmap(applicationIcon().pixmap(32, 32));
 
-    // Next starts a run once the setting-up tabs and the author list give it its input.
+    connect(ui->btnNext, &QPushButton::clicked, this, [this] {
+        storeSetupTabs(settings_);
+        wizard_.next(settings_, ui->TabSheet6->authors());
+    });
     connect(ui->btnBack, &QPushButton::clicked, this, [this] { wizard_.back(); });
     connect(ui->btnCancel, &QPushButton::clicked, this, [this] { wizard_.cancel(); });
     connect(ui->DefineTab, &TfrmMainDefineTab::dialogKeysHeldChanged, this,
             &TfrmMain::defineKeysHeld);
     qApp->installEventFilter(this);
+
+    tmrNTPMessage_.setSingleShot(true);
+    tmrNTPMessage_.setInterval(5000);
+    connect(&tmrNTPMessage_, &QTimer::timeout, this, [this] { setNtpStatus(""); });
+    connect(ui->TabSheet10, &TfrmMainClockTab::ntpStatusChanged, this, &TfrmMain::showNtpStatus);
 }
 
 TfrmMain::~TfrmMain() = default;
 
 void TfrmMain::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
+    if (event->spontaneous()) return;  // restored from the task bar, not shown anew
+    settings_ = loadSettings();
+    loadSetupTabs(settings_);
+    RegisterSelf();
+    ui->TabSheet6->FillAuthorList();
     wizard_.shown();
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event) {
+    storeSetupTabs(settings_);
+    saveSettings(settings_);
+    QDialog::closeEvent(event);
+}
+
+void TfrmMain::loadSetupTabs(const Settings& settings) {
+    ui->TabSheet6->load(settings);
+    ui->DefineTab->loadFrom(settings);
+    ui->TabSheet7->load(settings);
+    ui->TabSheet9->load(settings);
+    ui->TabSheet10->load(settings);
+}
+
+void TfrmMain::storeSetupTabs(Settings& settings) const {
+    ui->TabSheet6->store(settings);
+    ui->DefineTab->storeTo(settings);
+    ui->TabSheet7->store(settings);
+    ui->TabSheet9->store(settings);
+    ui->TabSheet10->store(settings);
 }
 
 void TfrmMain::showState(const WizardState& state) {
@@ -69,8 +106,8 @@ void TfrmMain::showState(const WizardState& state) {
     if (QPushButton* focus = buttonOf(*ui, state.focus)) focus->setFocus();
 }
 
-void TfrmMain::showAuthorChecks(const std::vector<AuthorRow>&) {
-    // The author list (TabSheet6) shows the marks once it is on the page.
+void TfrmMain::showAuthorChecks(const std::vector<AuthorRow>& authors) {
+    ui->TabSheet6->showAuthors(authors);
 }
 
 std::vector<DefineRow> TfrmMain::listSelectedDefineRows() {
@@ -113,15 +150,18 @@ void TfrmMain::defineProgressChanged(const DefineProgressState& state) {
 }
 
 void TfrmMain::synchronize() {
-    if (const CheckRunSettings* settings = wizard_.runSettings()) {
-        NetTimeSynchronizer(
-            *settings, [this](const std::string& status) { setNtpStatus(status); }, false)
-            .synchronize();
-    }
+    ui->TabSheet10->synchronize();
 }
 
 void TfrmMain::setNtpStatus(const std::string& text) {
     ui->lblNTPStatus->setText(QString::fromStdString(text));
+}
+
+void TfrmMain::showNtpStatus(const QString& text, bool clearLater) {
+    tmrNTPMessage_.stop();
+    ui->lblNTPStatus->setText(text);
+    ui->lblNTPStatus->repaint();
+    if (clearLater) tmrNTPMessage_.start();
 }
 
 void TfrmMain::defineKeysHeld(bool held) {

@@ -4,6 +4,7 @@
 // frmMain.ui. MainWizard decides the pages and the run; the window shows what it hands over.
 
 #include <QDialog>
+#include <QTimer>
 #include <memory>
 
 #include "app/MainWizard.h"
@@ -27,6 +28,7 @@ class TfrmMain : public QDialog, private MainWizardView {
 
   protected:
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     // Key preview: the form sees keys before its controls.
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -47,6 +49,11 @@ class TfrmMain : public QDialog, private MainWizardView {
     bool FormKeyUp(const QKeyEvent& key);
     static bool isSubPageKey(const QKeyEvent& key);
     void setNtpStatus(const std::string& text);
+    void showNtpStatus(const QString& text, bool clearLater);
+
+    // The setting-up tabs over the window's settings.
+    void loadSetupTabs(const Settings& settings);
+    void storeSetupTabs(Settings& settings) const;
 
     // The define tab holds Enter and Esc while one of its in-place editors is open.
     void defineKeysHeld(bool held);
@@ -55,6 +62,8 @@ class TfrmMain : public QDialog, private MainWizardView {
     QtHelpViewer hhHelp;
     std::unique_ptr<Ui::TfrmMain> ui;
     MainWizard wizard_{*this};
+    Settings settings_;     // loaded when the window is shown, saved when it closes
+    QTimer tmrNTPMessage_;  // clears the status line a while after a synchronisation
 };
 
 }  // namespace kestrin

@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "app/frmMain.h"
+#include "catalogue/CatalogueFixture.h"
 #include "support/QtWindowTest.h"
 
 namespace kestrin {
@@ -30,6 +31,9 @@ class QtMainWindowTest : public QObject {
   private slots:
     void init() {
         environment_ = std::make_unique<test::WindowTestEnvironment>();
+        // Next runs a check: the program's own author is never fetched by a test.
+        RegisterSelf();
+        test::setInteger(kOwnAuthorKey, "Checked", 0);
         window_ = std::make_unique<TfrmMain>();
         window_->show();
         QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
