@@ -4,6 +4,7 @@
 #include <QMenu>
 
 #include "app/AuthorTab.h"
+#include "catalogue/frmDetail.h"
 #include "ui_frmMainAuthorTab.h"
 
 namespace kestrin {
@@ -28,8 +29,9 @@ TfrmMainAuthorTab::TfrmMainAuthorTab(QWidget* parent)
 
     connect(ui->btnAuthorCheck, &QPushButton::clicked, this,
             &TfrmMainAuthorTab::btnAuthorCheckClick);
+    connect(ui->btnDeleteAuthor, &QPushButton::clicked, this,
+            &TfrmMainAuthorTab::btnDeleteAuthorClick);
     connect(ui->btnSite, &QPushButton::clicked, this, &TfrmMainAuthorTab::btnSiteClick);
-    // btnDeleteAuthor opens the detail dialog of the selected author once that window exists.
 }
 
 TfrmMainAuthorTab::~TfrmMainAuthorTab() = default;
@@ -105,6 +107,13 @@ int TfrmMainAuthorTab::selectedRow() const {
 
 void TfrmMainAuthorTab::btnAuthorCheckClick() {
     ppmCheck_->popup(ui->btnAuthorCheck->mapToGlobal(QPoint(0, ui->btnAuthorCheck->height())));
+}
+
+void TfrmMainAuthorTab::btnDeleteAuthorClick() {
+    const int row = selectedRow();
+    if (row < 0) return;
+    const AuthorRow& author = rows_[std::size_t(row)];
+    if (TfrmDetail::Execute(window(), author.name, author.key)) FillAuthorList();
 }
 
 void TfrmMainAuthorTab::btnSiteClick() {

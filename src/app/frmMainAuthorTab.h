@@ -45,6 +45,8 @@ class TfrmMainAuthorTab : public QWidget {
     void buildCheckMenu();
     int selectedRow() const;
     void btnAuthorCheckClick();
+    // The detail dialog of the selected author; after OK the list is filled again.
+    void btnDeleteAuthorClick();
     void btnSiteClick();
 
     std::unique_ptr<Ui::TfrmMainAuthorTab> ui;

@@ -25,6 +25,7 @@
 #include "app/frmMainOptionsTab.h"
 #include "app/frmMainProxyTab.h"
 #include "catalogue/CatalogueFixture.h"
+#include "catalogue/frmDetail.h"
 #include "clock/NtpServers.h"
 #include "define/KestrinTree.h"
 #include "net/ProxySettings.h"
@@ -653,6 +654,35 @@ class QtSetupTabsTest : public QObject {
         list->setCurrentItem(list->findItems("First", Qt::MatchExactly).value(0));
         QTest::mouseClick(control(tab.get(), "btnSite"), Qt::LeftButton);
         QCOMPARE(captionsShown(), QStringList{"URL 未取得の作者"});
+    }
+
+    void theDeleteButtonOpensTheDetailDialogAndRefillsAfterOk() {
+        test::addAuthor("Beta", "Bob");
+        test::addSoftware("Beta", "tool", "Tool", 1);
+        auto tab = shownTab<TfrmMainAuthorTab>();
+        tab->FillAuthorList();
+        auto* list = control<QTreeWidget>(tab.get(), "lsvAuthor");
+        auto* button = control<QPushButton>(tab.get(), "btnDeleteAuthor");
+        auto listed = [&] { return !list->findItems("Bob", Qt::MatchExactly).isEmpty(); };
+
+        QTest::mouseClick(button, Qt::LeftButton);  // nothing selected: no dialog
+        QVERIFY(!QApplication::activeModalWidget());
+
+        list->setCurrentItem(list->findItems("Bob", Qt::MatchExactly).value(0));
+        QString shownName;
+        test::whenModalOpen<TfrmDetail>([&](TfrmDetail* open) {
+            shownName = control<QLineEdit>(open, "edtAuthorName")->text();
+            QTest::mouseClick(control(open, "btnCancel"), Qt::LeftButton);
+        });
+        QTest::mouseClick(button, Qt::LeftButton);
+        QCOMPARE(shownName, QString("Bob"));
+        QVERIFY(listed());
+
+        test::whenModalOpen<TfrmDetail>(
+            [](TfrmDetail* open) { QTest::mouseClick(control(open, "btnOK"), Qt::LeftButton); });
+        QTest::mouseClick(button, Qt::LeftButton);
+        QVERIFY(!listed());
+        QCOMPARE(test::stringAt("Beta", "Author"), std::nullopt);
     }
 
     void theExtensionEditorWritesTheListOnEachChange() {
