@@ -209,7 +209,9 @@ TEST(MainWizard, AStopDuringEitherPhaseEndsOnTheResultsPage) {
         }
         EXPECT_EQ(w.view.states.back(), results) << name;
         EXPECT_EQ(w.view.clockSyncs, 0) << name;
-        EXPECT_EQ(w.server.requests().size(), 1u) << name;  // nothing after the stalled one
+        // Nothing after the stalled one. A stop can come once the connection is open, before
+        // the server has read the request, so the stalled request itself may be missing.
+        EXPECT_LE(w.server.requests().size(), 1u) << name;
         EXPECT_EQ(w.view.closes, 0) << name;
     }
 }
